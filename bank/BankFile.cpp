@@ -1,0 +1,48 @@
+#include "BankFile.h"
+
+#include "AtomicFileWriter.h"
+#include "FileByteSource.h"
+
+namespace zephyl {
+
+bool DumpScanner::Next(CPatch& patch) {
+  while (m_position + kDumpSize <= m_archive.Length()) {
+    patch = CPatch{};
+    patch.m_readPos = m_position;
+    patch.Serialize(m_archive);
+    m_position = patch.m_readPos;
+    if (patch.m_bValid) return true;
+  }
+  return false;
+}
+
+LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {
+  DumpScanner scanner(source);
+  std::vector<CPatch> found;
+  CPatch patch;
+  while (scanner.Next(patch)) found.push_back(patch);
+
+  LoadResult result;
+  result.patchesAdded = found.size();
+  result.bytesSkipped = scanner.Length() - found.size() * kDumpSize;
+  doc.AppendPatches(doc.CurrentBank(), std::move(found));
+  return result;
+}
+
+LoadResult LoadBankFile(CQuensetDoc& doc, const std::filesystem::path& path) {
+  FileByteSource source(path);
+  return LoadBank(doc, source);
+}
+
+void SaveBank(const CQuensetDoc& doc, ByteSink& sink) {
+  CArchive archive(sink);
+  for (const CPatch& patch : doc.Bank(doc.CurrentBank())) archive.Write(patch.ToDump());
+}
+
+void SaveBankFile(const CQuensetDoc& doc, const std::filesystem::path& path) {
+  AtomicFileWriter file(path);
+  SaveBank(doc, file);
+  file.Commit();
+}
+
+}  // namespace zephyl

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "ByteStream.h"
+#include "CArchive.h"
+#include "CQuensetDoc.h"
+
+namespace zephyl {
+
+// Finds the complete program dumps in a source, one after another, as opening a file does.
+class DumpScanner {
+ public:
+  explicit DumpScanner(ByteSource& source) : m_archive(source) {}
+
+  // Reads the next complete dump into `patch`; false when the rest holds none. A final stretch
+  // shorter than one dump is never scanned.
+  bool Next(CPatch& patch);
+  // Offset just behind the last dump found, or where scanning stopped.
+  std::uint64_t Position() const { return m_position; }
+  std::uint64_t Length() const { return m_archive.Length(); }
+
+ private:
+  CArchive m_archive;
+  std::uint64_t m_position = 0;
+};
+
+struct LoadResult {
+  std::size_t patchesAdded = 0;
+  std::uint64_t bytesSkipped = 0;  // bytes that belonged to no complete dump
+};
+
+// Appends every complete dump of `source` to the current bank; a placeholder there goes away
+// once something was found. All or nothing: when reading fails, the bank is left as it was.
+LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source);
+LoadResult LoadBankFile(CQuensetDoc& doc, const std::filesystem::path& path);
+
+// Writes the program dumps of the current bank, first to last.
+void SaveBank(const CQuensetDoc& doc, ByteSink& sink);
+// Replaces `path` only once the whole bank is written; on failure the old file stays.
+void SaveBankFile(const CQuensetDoc& doc, const std::filesystem::path& path);
+
+}  // namespace zephyl

@@ -1,0 +1,31 @@
+#include "Explode.h"
+
+#include <string>
+
+#include "AtomicFileWriter.h"
+
+namespace zephyl {
+
+std::filesystem::path ExplodeFileName(std::size_t position, bool syx) {
+  return "nord" + std::to_string(position) + (syx ? ".syx" : ".zpf");
+}
+
+void ExplodePatch(std::size_t position, const CPatch& patch, const std::filesystem::path& folder,
+                  bool syx) {
+  AtomicFileWriter file(folder / ExplodeFileName(position, syx));
+  file.Write(patch.ToDump());
+  file.Commit();
+}
+
+std::vector<std::filesystem::path> ExplodeBank(const CQuensetDoc& doc,
+                                               const std::filesystem::path& folder) {
+  const auto& bank = doc.Bank(doc.CurrentBank());
+  std::vector<std::filesystem::path> written;
+  for (std::size_t i = bank.size(); i-- > 0;) {
+    ExplodePatch(i, bank[i], folder, doc.m_bExplodeSyx);
+    written.push_back(folder / ExplodeFileName(i, doc.m_bExplodeSyx));
+  }
+  return written;
+}
+
+}  // namespace zephyl

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+
+#include "ByteStream.h"
+
+namespace zephyl {
+
+// A regular file opened for reading; errors throw FileError naming the file.
+class FileByteSource final : public ByteSource {
+ public:
+  explicit FileByteSource(const std::filesystem::path& path);
+  ~FileByteSource() override;
+  FileByteSource(const FileByteSource&) = delete;
+  FileByteSource& operator=(const FileByteSource&) = delete;
+
+  std::uint64_t Length() const override { return m_length; }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+ private:
+  std::filesystem::path m_path;
+  int m_fd = -1;
+  std::uint64_t m_length = 0;
+};
+
+}  // namespace zephyl

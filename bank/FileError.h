@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace zephyl {
+
+// A file operation that failed. The message names the file and the reason:
+// Cannot open "x.zpf": No such file or directory
+class FileError : public std::runtime_error {
+ public:
+  FileError(const std::filesystem::path& path, const std::string& action, const std::string& reason)
+      : std::runtime_error(action + " \"" + path.string() + "\": " + reason), m_path(path) {}
+
+  // With the reason taken from errno.
+  static FileError FromErrno(const std::filesystem::path& path, const std::string& action);
+
+  const std::filesystem::path& Path() const { return m_path; }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+}  // namespace zephyl

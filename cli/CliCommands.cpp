@@ -1,0 +1,214 @@
+#include "CliCommands.h"
+
+#include <iomanip>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "BankFile.h"
+#include "CQuensetDoc.h"
+#include "Explode.h"
+#include "FileByteSource.h"
+#include "FileError.h"
+#include "ParameterNames.h"
+#include "Procreation.h"
+#include "RandomSource.h"
+
+namespace zephyl::cli {
+
+namespace {
+
+constexpr std::size_t kWorkBank = 0;
+
+std::string Hex(std::uint8_t byte) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+// Loads `file` into the current bank of `doc`; false, with the reason on `err`, when it cannot
+// be read or holds no complete dump.
+bool LoadNonEmpty(CQuensetDoc& doc, const Path& file, Console console) {
+  try {
+    if (LoadBankFile(doc, file).patchesAdded > 0) return true;
+    console.err << "\"" << file.string() << "\" holds no complete program dump\n";
+  } catch (const FileError& error) {
+    console.err << error.what() << '\n';
+  }
+  return false;
+}
+
+bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
+  try {
+    SaveBankFile(doc, output);
+  } catch (const FileError& error) {
+    console.err << error.what() << '\n';
+    return false;
+  }
+  const std::size_t count = doc.PatchCount(doc.CurrentBank());
+  console.err << "Wrote " << count << (count == 1 ? " patch" : " patches") << " to \""
+              << output.string() << "\"\n";
+  return true;
+}
+
+// Runs `change` on every patch of the current bank.
+template <typename Change>
+void ForEachPatch(CQuensetDoc& doc, Change change) {
+  const std::size_t bank = doc.CurrentBank();
+  for (std::size_t i = 0; i < doc.PatchCount(bank); ++i) {
+    doc.SetCurrentIndex(bank, i);
+    change(doc.CurrentPatch());
+  }
+}
+
+void PrintPatchText(std::size_t number, const CPatch& patch, std::ostream& out) {
+  out << "Patch " << number << '\n';
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    out << std::setw(4) << i << "  " << std::left << std::setw(26) << DisplayName(i) << std::right
+        << std::setw(5) << DisplayValue(i, patch.m_values[i]) << '\n';
+  }
+}
+
+nlohmann::json PatchJson(std::size_t number, const CPatch& patch) {
+  nlohmann::json values = nlohmann::json::array();
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    values.push_back(
+        {{"index", i}, {"name", DisplayName(i)}, {"value", DisplayValue(i, patch.m_values[i])}});
+  }
+  return {{"patch", number}, {"values", std::move(values)}};
+}
+
+}  // namespace
+
+int Info(const std::vector<Path>& files, Console console) {
+  int status = kExitOk;
+  for (const Path& file : files) {
+    try {
+      FileByteSource source(file);
+      DumpScanner scanner(source);
+      std::vector<std::uint64_t> starts;
+      CPatch patch;
+      while (scanner.Next(patch)) starts.push_back(scanner.Position() - kDumpSize);
+      const std::size_t count = starts.size();
+      console.out << file.string() << ": " << count << (count == 1 ? " patch" : " patches") << ", "
+                  << source.Length() - count * kDumpSize << " bytes skipped\n";
+      for (std::size_t n = 0; n < count; ++n) {
+        std::array<std::uint8_t, kHeaderSize> header{};
+        source.ReadAt(starts[n], header);
+        console.out << std::setw(6) << n + 1 << " ";
+        for (std::uint8_t byte : header) console.out << ' ' << Hex(byte);
+        console.out << '\n';
+      }
+    } catch (const FileError& error) {
+      console.err << error.what() << '\n';
+      status = kExitFailed;
+    }
+  }
+  return status;
+}
+
+int Dump(const Path& file, const DumpOptions& options, Console console) {
+  CQuensetDoc doc;
+  if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
+  const auto& bank = doc.Bank(kWorkBank);
+  std::size_t first = 0;
+  std::size_t last = bank.size();
+  if (options.patch) {
+    if (*options.patch < 1 || *options.patch > bank.size()) {
+      console.err << "There is no patch " << *options.patch << ": \"" << file.string()
+                  << "\" holds " << bank.size() << '\n';
+      return kExitBadUsage;
+    }
+    first = *options.patch - 1;
+    last = first + 1;
+  }
+  if (options.json) {
+    nlohmann::json patches = nlohmann::json::array();
+    for (std::size_t i = first; i < last; ++i) patches.push_back(PatchJson(i + 1, bank[i]));
+    console.out << patches.dump(2) << '\n';
+  } else {
+    for (std::size_t i = first; i < last; ++i) {
+      if (i != first) console.out << '\n';
+      PrintPatchText(i + 1, bank[i], console.out);
+    }
+  }
+  return kExitOk;
+}
+
+int Merge(const std::vector<Path>& files, const Path& output, Console console) {
+  CQuensetDoc doc;
+  for (const Path& file : files) {
+    try {
+      const LoadResult result = LoadBankFile(doc, file);
+      if (result.patchesAdded == 0) {
+        console.err << "\"" << file.string() << "\" holds no complete program dump\n";
+      }
+    } catch (const FileError& error) {
+      console.err << error.what() << '\n';
+      return kExitFailed;
+    }
+  }
+  if (doc.IsPlaceholder(kWorkBank)) {
+    console.err << "Nothing to write: no input holds a complete program dump\n";
+    return kExitFailed;
+  }
+  return Save(doc, output, console) ? kExitOk : kExitFailed;
+}
+
+int Procreate(const Path& file, const Path& output, const BreedOptions& options, std::uint32_t seed,
+              Console console) {
+  CQuensetDoc doc;
+  if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
+  if (doc.PatchCount(kWorkBank) < 2) {
+    console.err << "Breeding needs at least 2 patches; \"" << file.string() << "\" holds 1\n";
+    return kExitFailed;
+  }
+  doc.m_childrenPerParent = options.children;
+  doc.m_mutationChance = options.mutation;
+  SeededRandom random(seed);
+  zephyl::Procreate(doc, random);
+  doc.SetCurrentBank((kWorkBank + 1) % kBankCount);
+  return Save(doc, output, console) ? kExitOk : kExitFailed;
+}
+
+int Random(const Path& output, std::size_t count, std::uint32_t seed, Console console) {
+  CQuensetDoc doc;
+  SeededRandom random(seed);
+  std::vector<CPatch> patches(count);
+  for (CPatch& patch : patches) patch.Randomize(random);
+  doc.AppendPatches(kWorkBank, std::move(patches));
+  return Save(doc, output, console) ? kExitOk : kExitFailed;
+}
+
+int Invert(const Path& file, const Path& output, Console console) {
+  CQuensetDoc doc;
+  if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
+  ForEachPatch(doc, [](CPatch& patch) { patch.Invert(); });
+  return Save(doc, output, console) ? kExitOk : kExitFailed;
+}
+
+int Modify(const Path& file, const Path& output, std::uint32_t seed, Console console) {
+  CQuensetDoc doc;
+  if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
+  SeededRandom random(seed);
+  ForEachPatch(doc, [&random](CPatch& patch) { patch.Modify(CPatch::kModifyStep, random); });
+  return Save(doc, output, console) ? kExitOk : kExitFailed;
+}
+
+int Explode(const Path& file, bool syx, const Path& folder, Console console) {
+  CQuensetDoc doc;
+  if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
+  doc.m_bExplodeSyx = syx;
+  try {
+    if (!folder.empty()) std::filesystem::create_directories(folder);
+    for (const Path& written : ExplodeBank(doc, folder)) console.out << written.string() << '\n';
+  } catch (const FileError& error) {
+    console.err << error.what() << '\n';
+    return kExitFailed;
+  } catch (const std::filesystem::filesystem_error& error) {
+    console.err << "Cannot create the folder \"" << folder.string()
+                << "\": " << error.code().message() << '\n';
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace zephyl::cli

@@ -1,0 +1,111 @@
+// zephyl-cli: the bank and breeding operations of the editor, for scripts and headless use.
+#include <CLI/CLI.hpp>
+#include <ctime>
+#include <iostream>
+
+#include "CliCommands.h"
+
+namespace {
+
+using namespace zephyl::cli;
+
+constexpr int kMaxPercent = 100;
+
+// Seeds from the clock, as the editor does, and says so that a run can be repeated.
+std::uint32_t SeedOrNow(const std::optional<std::uint32_t>& seed) {
+  if (seed) return *seed;
+  const auto now = static_cast<std::uint32_t>(std::time(nullptr));
+  std::cerr << "Seed: " << now << '\n';
+  return now;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Zephyl: patch banks and breeding for the NordLead, from the command line.\n"
+      "Bank files are rows of 139-byte program dumps (.zpf or .syx)."};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "zephyl-cli 0.65");
+  const Console console{std::cout, std::cerr};
+  int status = kExitOk;
+
+  std::vector<Path> files;
+  Path file;
+  Path output;
+  std::optional<std::uint32_t> seed;
+
+  auto* info =
+      app.add_subcommand("info", "Count the program dumps in files and show their headers");
+  info->add_option("FILE", files, "Bank or SysEx files")->required();
+  info->callback([&] { status = Info(files, console); });
+
+  DumpOptions dumpOptions;
+  auto* dump = app.add_subcommand("dump", "Print the 66 parameter values of each patch");
+  dump->add_option("FILE", file, "Bank or SysEx file")->required();
+  dump->add_option("--patch", dumpOptions.patch, "Only this patch, counted from 1")
+      ->check(CLI::PositiveNumber);
+  dump->add_flag("--json", dumpOptions.json, "Print JSON instead of a table");
+  dump->callback([&] { status = Dump(file, dumpOptions, console); });
+
+  auto* merge = app.add_subcommand("merge", "Load files into one bank, in order, and save it");
+  merge->add_option("-o,--output", output, "Bank file to write")->required();
+  merge->add_option("FILE", files, "Bank or SysEx files")->required();
+  merge->callback([&] { status = Merge(files, output, console); });
+
+  BreedOptions breed;
+  auto* procreate = app.add_subcommand("procreate", "Breed one generation from a bank");
+  procreate->add_option("FILE", file, "Bank of parents")->required();
+  procreate->add_option("-o,--output", output, "Bank file for the children")->required();
+  procreate->add_option("--children", breed.children, "Children per parent")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000));
+  procreate->add_option("--mutation", breed.mutation, "Chance of mutation, percent")
+      ->capture_default_str()
+      ->check(CLI::Range(0, kMaxPercent));
+  procreate->add_option("--seed", seed, "Random seed (default: the current time)");
+  procreate->callback([&] { status = Procreate(file, output, breed, SeedOrNow(seed), console); });
+
+  std::size_t count = 1;
+  auto* random = app.add_subcommand("random", "Write a bank of random patches");
+  random->add_option("-o,--output", output, "Bank file to write")->required();
+  random->add_option("--count", count, "Number of patches")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1000000));
+  random->add_option("--seed", seed, "Random seed (default: the current time)");
+  random->callback([&] { status = Random(output, count, SeedOrNow(seed), console); });
+
+  auto* invert = app.add_subcommand("invert", "Mirror every value of every patch in its range");
+  invert->add_option("FILE", file, "Bank file")->required();
+  invert->add_option("-o,--output", output, "Bank file to write")->required();
+  invert->add_option("--seed", seed, "Accepted for symmetry; inverting draws nothing");
+  invert->callback([&] { status = Invert(file, output, console); });
+
+  auto* modify = app.add_subcommand("modify", "Nudge every value of every patch by 0 to 4");
+  modify->add_option("FILE", file, "Bank file")->required();
+  modify->add_option("-o,--output", output, "Bank file to write")->required();
+  modify->add_option("--seed", seed, "Random seed (default: the current time)");
+  modify->callback([&] { status = Modify(file, output, SeedOrNow(seed), console); });
+
+  bool syx = false;
+  Path folder;
+  auto* explode = app.add_subcommand("explode", "Write each patch to a file of its own, nordN.zpf");
+  explode->add_option("FILE", file, "Bank file")->required();
+  explode->add_flag("--syx", syx, "Name the files nordN.syx");
+  explode->add_option("--dir", folder, "Folder for the files (default: the current folder)");
+  explode->callback([&] { status = Explode(file, syx, folder, console); });
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kExitBadUsage;
+  }
+  return status;
+}

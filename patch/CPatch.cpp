@@ -1,0 +1,140 @@
+#include "CPatch.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zephyl {
+
+namespace {
+
+// Position within a candidate dump of its first value byte, its last, and its end byte.
+constexpr std::uint32_t kFirstValueCount = kHeaderSize;
+constexpr std::uint32_t kLastValueCount = kDumpSize - 2;
+constexpr std::uint32_t kEndCount = kDumpSize - 1;
+// Any count past the end byte behaves the same, so counting stops there.
+constexpr std::uint32_t kPastEndCount = kDumpSize;
+constexpr std::uint32_t kPercent = 100;
+
+}  // namespace
+
+void CPatch::CopyFrom(const CPatch& other) {
+  if (&other == this) return;
+  std::copy_n(other.m_header.begin(), kProgramByte, m_header.begin());
+  m_values = other.m_values;
+}
+
+void CPatch::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    m_bValid = true;
+    const Dump dump = ToDump();
+    ar.Write(dump);
+  } else {
+    Load(ar);
+  }
+}
+
+Dump CPatch::ToDump() const {
+  Dump dump{};
+  std::copy(m_header.begin(), m_header.end(), dump.begin());
+  for (std::size_t k = 0; k < kParameterCount; ++k) {
+    dump[kHeaderSize + 2 * k] = m_values[k] & 0x0F;
+    dump[kHeaderSize + 2 * k + 1] = m_values[k] >> 4;
+  }
+  dump[kDumpSize - 1] = m_terminator;
+  return dump;
+}
+
+// Scans byte by byte for the next complete dump. A candidate begins at a manufacturer id seen
+// outside a candidate and restarts at every start byte, so junk, foreign messages and truncated
+// dumps are skipped. Header bytes past the id are consumed unchecked and the nibbles unmasked:
+// files written by other tools rely on being read this leniently.
+void CPatch::Load(CArchive& ar) {
+  const std::uint64_t length = ar.Length();
+  m_bValid = false;
+  if (m_readPos >= length) return;
+
+  std::uint32_t count = 0;
+  while (true) {
+    auto bytes = ar.BytesFrom(m_readPos);
+    if (bytes.empty()) {  // the source ended before its stated length
+      m_readPos = length;
+      return;
+    }
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), length - m_readPos));
+    const std::uint8_t* data = bytes.data();
+    std::size_t i = 0;
+    while (i < n) {
+      if (count == 0) {
+        // Outside a candidate nothing but the manufacturer id matters.
+        const void* hit = std::memchr(data + i, kManufacturerId, n - i);
+        if (hit == nullptr) {
+          i = n;
+          break;
+        }
+        i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data) + 1;
+        count = 1;
+        continue;
+      }
+      const std::uint8_t b = data[i++];
+      if (count < kPastEndCount) ++count;
+      if (b == kSysExStart) {
+        count = 0;
+      } else if (count == kEndCount && b == kSysExEnd) {
+        m_terminator = kSysExEnd;
+        m_readPos += i;
+        m_bValid = true;
+        return;
+      } else if (count >= kFirstValueCount && count <= kLastValueCount) {
+        const std::size_t k = (count - kFirstValueCount) / 2;
+        if ((count - kFirstValueCount) % 2 == 0) {
+          m_values[k] = b;
+        } else {
+          m_values[k] = static_cast<std::uint8_t>(m_values[k] + (b << 4));
+        }
+      }
+    }
+    m_readPos += i;
+    if (m_readPos >= length) return;
+  }
+}
+
+CPatch CPatch::Crossover(const CPatch& partner, int mutationChance, RandomSource& random) const {
+  CPatch child;
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    const std::uint32_t parentDraw = random.Draw();
+    const std::uint32_t mutationDraw = random.Draw();
+    if (static_cast<int>(mutationDraw % kPercent) < mutationChance && i != kGainParameter) {
+      child.m_values[i] = static_cast<std::uint8_t>(random.Draw() % kRanges[i]);
+    } else {
+      child.m_values[i] = (parentDraw & 1) ? m_values[i] : partner.m_values[i];
+    }
+  }
+  return child;
+}
+
+void CPatch::Randomize(RandomSource& random) {
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    m_values[i] = static_cast<std::uint8_t>(random.Draw() % kRanges[i]);
+  }
+}
+
+void CPatch::Invert() {
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    m_values[i] = static_cast<std::uint8_t>(kRanges[i] - 1 - m_values[i]);
+  }
+}
+
+void CPatch::Modify(int maxStep, RandomSource& random) {
+  const auto steps = static_cast<std::uint32_t>(std::max(maxStep, 1));
+  for (std::size_t i = 0; i < kParameterCount; ++i) {
+    const bool up = random.Draw() & 1;
+    const int step = static_cast<int>(random.Draw() % steps);
+    const int top = kRanges[i] - 1;
+    const int value = m_values[i];
+    m_values[i] =
+        static_cast<std::uint8_t>(up ? std::min(value + step, top) : std::max(value - step, 0));
+  }
+}
+
+}  // namespace zephyl

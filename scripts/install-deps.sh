@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the editor need, when any is missing.
+# Sourced by run.sh, test.sh, fuzz.sh and bench.sh.
+
+zephyl_packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev librtmidi-dev jackd2 libjack-jackd2-dev
+  xvfb xdotool xauth x11-utils imagemagick
+  libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+)
+
+zephyl_install() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Run as root to install: ${missing[*]}" >&2; return 1; }
+    sudo="sudo"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  # jackd2 otherwise stops to ask about realtime limits.
+  echo "jackd2 jackd/tweak_rt_limits boolean false" | $sudo debconf-set-selections
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
