@@ -11,8 +11,16 @@ bool DumpScanner::Next(CPatch& patch) {
     patch.m_readPos = m_position;
     patch.Serialize(m_archive);
     m_position = patch.m_readPos;
-    if (patch.m_bValid) return true;
+    if (patch.m_bValid) {
+      // A dump may begin at its manufacturer id, without the start byte in front.
+      const std::uint64_t fromId = m_position - (kDumpSize - 1);
+      const bool hasStart = fromId > 0 && m_archive.BytesFrom(fromId - 1).front() == kSysExStart;
+      m_dumpStart = hasStart ? fromId - 1 : fromId;
+      m_dumpBytes += m_position - m_dumpStart;
+      return true;
+    }
   }
+  m_position = m_archive.Length();
   return false;
 }
 
@@ -24,7 +32,7 @@ LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {
 
   LoadResult result;
   result.patchesAdded = found.size();
-  result.bytesSkipped = scanner.Length() - found.size() * kDumpSize;
+  result.bytesSkipped = scanner.BytesSkipped();
   doc.AppendPatches(doc.CurrentBank(), std::move(found));
   return result;
 }

@@ -21,11 +21,17 @@ class DumpScanner {
   bool Next(CPatch& patch);
   // Offset just behind the last dump found, or where scanning stopped.
   std::uint64_t Position() const { return m_position; }
+  // Offset of the last dump found: its start byte, or its manufacturer id when it has none.
+  std::uint64_t DumpStart() const { return m_dumpStart; }
+  // Bytes of the stream that belong to no dump found so far.
+  std::uint64_t BytesSkipped() const { return m_position - m_dumpBytes; }
   std::uint64_t Length() const { return m_archive.Length(); }
 
  private:
   CArchive m_archive;
   std::uint64_t m_position = 0;
+  std::uint64_t m_dumpStart = 0;
+  std::uint64_t m_dumpBytes = 0;
 };
 
 struct LoadResult {

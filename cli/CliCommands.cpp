@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -18,6 +19,7 @@ namespace zephyl::cli {
 namespace {
 
 constexpr std::size_t kWorkBank = 0;
+constexpr int kNameWidth = 28;  // the longest name, "Oscillators semitones morph", and a gap
 
 std::string Hex(std::uint8_t byte) {
   constexpr char kDigits[] = "0123456789ABCDEF";
@@ -36,6 +38,10 @@ bool LoadNonEmpty(CQuensetDoc& doc, const Path& file, Console console) {
   return false;
 }
 
+std::string Counted(std::uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + ' ' + (count == 1 ? one : many);
+}
+
 bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
   try {
     SaveBankFile(doc, output);
@@ -43,9 +49,8 @@ bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
     console.err << error.what() << '\n';
     return false;
   }
-  const std::size_t count = doc.PatchCount(doc.CurrentBank());
-  console.err << "Wrote " << count << (count == 1 ? " patch" : " patches") << " to \""
-              << output.string() << "\"\n";
+  console.err << "Wrote " << Counted(doc.PatchCount(doc.CurrentBank()), "patch", "patches")
+              << " to \"" << output.string() << "\"\n";
   return true;
 }
 
@@ -62,8 +67,8 @@ void ForEachPatch(CQuensetDoc& doc, Change change) {
 void PrintPatchText(std::size_t number, const CPatch& patch, std::ostream& out) {
   out << "Patch " << number << '\n';
   for (std::size_t i = 0; i < kParameterCount; ++i) {
-    out << std::setw(4) << i << "  " << std::left << std::setw(26) << DisplayName(i) << std::right
-        << std::setw(5) << DisplayValue(i, patch.m_values[i]) << '\n';
+    out << std::setw(4) << i << "  " << std::left << std::setw(kNameWidth) << DisplayName(i)
+        << std::right << std::setw(5) << DisplayValue(i, patch.m_values[i]) << '\n';
   }
 }
 
@@ -86,15 +91,17 @@ int Info(const std::vector<Path>& files, Console console) {
       DumpScanner scanner(source);
       std::vector<std::uint64_t> starts;
       CPatch patch;
-      while (scanner.Next(patch)) starts.push_back(scanner.Position() - kDumpSize);
-      const std::size_t count = starts.size();
-      console.out << file.string() << ": " << count << (count == 1 ? " patch" : " patches") << ", "
-                  << source.Length() - count * kDumpSize << " bytes skipped\n";
-      for (std::size_t n = 0; n < count; ++n) {
+      while (scanner.Next(patch)) starts.push_back(scanner.DumpStart());
+      console.out << file.string() << ": " << Counted(starts.size(), "patch", "patches") << ", "
+                  << Counted(scanner.BytesSkipped(), "byte", "bytes") << " skipped\n";
+      for (std::size_t n = 0; n < starts.size(); ++n) {
         std::array<std::uint8_t, kHeaderSize> header{};
         source.ReadAt(starts[n], header);
-        console.out << std::setw(6) << n + 1 << " ";
-        for (std::uint8_t byte : header) console.out << ' ' << Hex(byte);
+        // A dump that begins at its manufacturer id has no start byte to show.
+        const bool hasStart = header[0] == kSysExStart;
+        if (!hasStart) source.ReadAt(starts[n], std::span(header).subspan(1));
+        console.out << std::setw(6) << n + 1 << "  " << (hasStart ? Hex(header[0]) : "--");
+        for (std::size_t i = 1; i < kHeaderSize; ++i) console.out << ' ' << Hex(header[i]);
         console.out << '\n';
       }
     } catch (const FileError& error) {

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Zephyl: patch banks and breeding for the NordLead, from the command line.\n"
       "Bank files are rows of 139-byte program dumps (.zpf or .syx)."};
-  app.require_subcommand(1);
+  // Checked after parsing, so that an unknown command is reported as such.
+  app.require_subcommand(0, 1);
   app.set_version_flag("--version", "zephyl-cli 0.65");
   const Console console{std::cout, std::cerr};
   int status = kExitOk;
@@ -43,8 +44,7 @@ int main(int argc, char** argv) {
   DumpOptions dumpOptions;
   auto* dump = app.add_subcommand("dump", "Print the 66 parameter values of each patch");
   dump->add_option("FILE", file, "Bank or SysEx file")->required();
-  dump->add_option("--patch", dumpOptions.patch, "Only this patch, counted from 1")
-      ->check(CLI::PositiveNumber);
+  dump->add_option("--patch", dumpOptions.patch, "Only this patch, counted from 1");
   dump->add_flag("--json", dumpOptions.json, "Print JSON instead of a table");
   dump->callback([&] { status = Dump(file, dumpOptions, console); });
 
@@ -105,6 +105,10 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
+    return kExitBadUsage;
+  }
+  if (app.get_subcommands().empty()) {
+    std::cerr << "A command is required\n" << app.help();
     return kExitBadUsage;
   }
   return status;

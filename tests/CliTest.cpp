@@ -148,7 +148,9 @@ TEST(CliInfo, AcceptsWhatLoadingAccepts) {
   ASSERT_EQ(Load(folder / "bank.zpf").size(), 1u);
   std::ostringstream out, err;
   EXPECT_EQ(cli::Info({folder / "bank.zpf"}, Console{out, err}), 0) << err.str();
-  EXPECT_NE(out.str().find(": 1 patch"), std::string::npos);
+  EXPECT_NE(out.str().find(": 1 patch, 1 byte skipped\n     1  -- 33 0F 04 00 00\n"),
+            std::string::npos)
+      << out.str();
 }
 
 TEST(CliDump, NamesValuesAndSignedMorphAmounts) {
@@ -172,12 +174,9 @@ TEST(CliDump, NamesValuesAndSignedMorphAmounts) {
     EXPECT_EQ(patches[p]["patch"], p + 1);
     ASSERT_EQ(patches[p]["values"].size(), kParameterCount);
   }
-  const nlohmann::json& first = patches[0]["values"];
+  EXPECT_EQ(patches[0]["values"][17]["name"], "Amplifier gain");
+  EXPECT_EQ(patches[0]["values"][17]["value"], 17);
   const nlohmann::json& second = patches[1]["values"];
-  EXPECT_EQ(first[17]["name"], "Amplifier gain");
-  EXPECT_EQ(first[17]["index"], 17);
-  EXPECT_EQ(first[17]["value"], 17);
-  EXPECT_EQ(first[42]["value"], 42);
   EXPECT_EQ(second[3]["value"], 129);    // knobs are unsigned
   EXPECT_EQ(second[28]["value"], -127);  // morph amounts are signed
   EXPECT_EQ(second[50]["value"], 129);   // switches are unsigned
