@@ -1,9 +1,15 @@
 #include "BankFile.h"
 
+#include <algorithm>
+
 #include "AtomicFileWriter.h"
 #include "FileByteSource.h"
 
 namespace zephyl {
+
+namespace {
+constexpr std::uint64_t kMaxReserved = 1 << 20;
+}
 
 bool DumpScanner::Next(CPatch& patch) {
   while (m_position + kDumpSize <= m_archive.Length()) {
@@ -27,6 +33,10 @@ bool DumpScanner::Next(CPatch& patch) {
 LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {
   DumpScanner scanner(source);
   std::vector<CPatch> found;
+  // Room for as many dumps as the source could hold, within reason: a huge file of junk must
+  // not reserve memory in proportion to its size.
+  found.reserve(
+      static_cast<std::size_t>(std::min<std::uint64_t>(source.Length() / kDumpSize, kMaxReserved)));
   CPatch patch;
   while (scanner.Next(patch)) found.push_back(patch);
 

@@ -68,8 +68,12 @@ void CQuensetDoc::AppendPatches(std::size_t b, std::vector<CPatch>&& patches) {
     bank.erase(bank.begin() + static_cast<std::ptrdiff_t>(m_placeholderIndex[b]));
     m_bPlaceholder[b] = false;
   }
-  bank.insert(bank.end(), std::make_move_iterator(patches.begin()),
-              std::make_move_iterator(patches.end()));
+  if (bank.empty()) {
+    bank = std::move(patches);
+  } else {
+    bank.insert(bank.end(), std::make_move_iterator(patches.begin()),
+                std::make_move_iterator(patches.end()));
+  }
   m_currentIndex[b] = bank.size() - 1;
 }
 

@@ -16,14 +16,14 @@ constexpr std::int64_t kSmallestBank = 1'000;
 constexpr std::int64_t kLargestBank = 100'000;
 constexpr int kBankSizeFactor = 10;
 constexpr std::uint32_t kSeed = 0x50;
-constexpr std::size_t kBank = 0;
 
 // Cost of one Next 50 step at several bank sizes; the figures should not grow with the size.
 void BM_Next50(benchmark::State& state) {
   const auto count = static_cast<std::size_t>(state.range(0));
   CQuensetDoc doc;
-  doc.AppendPatches(kBank, std::vector<CPatch>(count));
-  doc.SetCurrentIndex(kBank, 0);
+  const std::size_t bank = doc.CurrentBank();
+  doc.AppendPatches(bank, std::vector<CPatch>(count));
+  doc.SetCurrentIndex(bank, 0);
   SeededRandom random(kSeed);
   CBankEditor editor(doc, random);
   const std::size_t last = count - 1;
@@ -31,7 +31,7 @@ void BM_Next50(benchmark::State& state) {
   for (auto _ : state) {
     benchmark::DoNotOptimize(editor.Execute(BankCommand::Next50));
     // Next 50 stays on the last patch; starting over keeps every step a real move.
-    if (doc.CurrentIndex(kBank) == last) doc.SetCurrentIndex(kBank, 0);
+    if (doc.CurrentIndex(bank) == last) doc.SetCurrentIndex(bank, 0);
   }
 
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));

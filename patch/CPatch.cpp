@@ -76,6 +76,24 @@ void CPatch::Load(CArchive& ar) {
         count = 1;
         continue;
       }
+      if (count == 1 && n - i >= kEndCount - 1 &&
+          std::memchr(data + i, kSysExStart, kEndCount - 1) == nullptr) {
+        // The whole candidate is buffered and nothing restarts it: decode it in one go.
+        // data[i - 1] is the manufacturer id, at count 1.
+        const std::uint8_t* values = data + i + (kFirstValueCount - 2);
+        for (std::size_t k = 0; k < kParameterCount; ++k) {
+          m_values[k] = static_cast<std::uint8_t>(values[2 * k] + (values[2 * k + 1] << 4));
+        }
+        i += kEndCount - 1;
+        if (data[i - 1] == kSysExEnd) {
+          m_terminator = kSysExEnd;
+          m_readPos += i;
+          m_bValid = true;
+          return;
+        }
+        count = kPastEndCount;
+        continue;
+      }
       const std::uint8_t b = data[i++];
       if (count < kPastEndCount) ++count;
       if (b == kSysExStart) {
@@ -107,7 +125,10 @@ CPatch CPatch::Crossover(const CPatch& partner, int mutationChance, RandomSource
     if (static_cast<int>(mutationDraw % kPercent) < mutationChance && i != kGainParameter) {
       child.m_values[i] = static_cast<std::uint8_t>(random.Draw() % kRanges[i]);
     } else {
-      child.m_values[i] = (parentDraw & 1) ? m_values[i] : partner.m_values[i];
+      // A mask rather than a branch: the parent choice is a coin toss no predictor can learn.
+      const auto mine = static_cast<std::uint8_t>(0 - (parentDraw & 1));
+      child.m_values[i] =
+          static_cast<std::uint8_t>((m_values[i] & mine) | (partner.m_values[i] & ~mine));
     }
   }
   return child;

@@ -23,16 +23,27 @@ struct Outcome {
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
 }
 
 // Runs the real binary in `folder`, capturing its exit status and error stream.
 Outcome RunCli(const std::vector<std::string>& args, const std::filesystem::path& folder = ".") {
   TempFolder capture;
   std::string command = "cd " + Quote(folder.string()) + " && " + Quote(ZEPHYL_CLI_PATH);
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >/dev/null 2>" + Quote((capture / "err").string());
+  for (const std::string& arg : args) {
+    command += ' ';
+    command += Quote(arg);
+  }
+  command += " >/dev/null 2>";
+  command += Quote((capture / "err").string());
   const int raw = std::system(command.c_str());
   const Bytes err = ReadFile(capture / "err");
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end())};
