@@ -1,7 +1,5 @@
 #include "TestPatches.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -17,17 +15,30 @@ CPatch FilledPatch(std::uint8_t value) {
   return patch;
 }
 
-CPatch CountingPatch(std::uint8_t offset) {
-  CPatch patch;
-  for (std::size_t i = 0; i < kParameterCount; ++i) {
-    patch.m_values[i] = static_cast<std::uint8_t>(i + offset);
-  }
-  return patch;
+std::vector<CPatch> FilledPatches(std::initializer_list<int> values) {
+  std::vector<CPatch> patches;
+  for (int value : values) patches.push_back(FilledPatch(static_cast<std::uint8_t>(value)));
+  return patches;
+}
+
+std::vector<int> Marks(const std::vector<CPatch>& bank) {
+  std::vector<int> marks;
+  for (const CPatch& patch : bank) marks.push_back(patch.m_values[0]);
+  return marks;
 }
 
 Bytes DumpOf(const CPatch& patch) {
   const Dump dump = patch.ToDump();
   return Bytes(dump.begin(), dump.end());
+}
+
+Bytes DumpsOf(std::initializer_list<int> values) {
+  Bytes all;
+  for (const CPatch& patch : FilledPatches(values)) {
+    const Dump dump = patch.ToDump();
+    all.insert(all.end(), dump.begin(), dump.end());
+  }
+  return all;
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -49,14 +60,6 @@ CPatch ReadAt(const Bytes& bytes, std::uint64_t offset, std::size_t chunkSize) {
   return patch;
 }
 
-std::uint32_t ScriptedRandom::Draw() {
-  if (m_next >= m_draws.size()) {
-    ADD_FAILURE() << "more draws than scripted (" << m_draws.size() << ")";
-    return 0;
-  }
-  return m_draws[m_next++];
-}
-
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zephyl-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -72,7 +75,6 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
-  if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
 Bytes ReadFile(const std::filesystem::path& path) {
