@@ -10,11 +10,13 @@ std::filesystem::path ExplodeFileName(std::size_t position, bool syx) {
   return "nord" + std::to_string(position) + (syx ? ".syx" : ".zpf");
 }
 
-void ExplodePatch(std::size_t position, const CPatch& patch, const std::filesystem::path& folder,
-                  bool syx) {
-  AtomicFileWriter file(folder / ExplodeFileName(position, syx));
+std::filesystem::path ExplodePatch(std::size_t position, const CPatch& patch,
+                                   const std::filesystem::path& folder, bool syx) {
+  std::filesystem::path path = folder / ExplodeFileName(position, syx);
+  AtomicFileWriter file(path);
   file.Write(patch.ToDump());
   file.Commit();
+  return path;
 }
 
 std::vector<std::filesystem::path> ExplodeBank(const CQuensetDoc& doc,
@@ -22,8 +24,7 @@ std::vector<std::filesystem::path> ExplodeBank(const CQuensetDoc& doc,
   const auto& bank = doc.Bank(doc.CurrentBank());
   std::vector<std::filesystem::path> written;
   for (std::size_t i = bank.size(); i-- > 0;) {
-    ExplodePatch(i, bank[i], folder, doc.m_bExplodeSyx);
-    written.push_back(folder / ExplodeFileName(i, doc.m_bExplodeSyx));
+    written.push_back(ExplodePatch(i, bank[i], folder, doc.m_bExplodeSyx));
   }
   return written;
 }

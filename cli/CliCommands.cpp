@@ -99,9 +99,11 @@ int Info(const std::vector<Path>& files, Console console) {
         source.ReadAt(starts[n], header);
         // A dump that begins at its manufacturer id has no start byte to show.
         const bool hasStart = header[0] == kSysExStart;
-        if (!hasStart) source.ReadAt(starts[n], std::span(header).subspan(1));
         console.out << std::setw(6) << n + 1 << "  " << (hasStart ? Hex(header[0]) : "--");
-        for (std::size_t i = 1; i < kHeaderSize; ++i) console.out << ' ' << Hex(header[i]);
+        const std::size_t first = hasStart ? 1 : 0;
+        for (std::size_t i = first; i < first + kHeaderSize - 1; ++i) {
+          console.out << ' ' << Hex(header[i]);
+        }
         console.out << '\n';
       }
     } catch (const FileError& error) {

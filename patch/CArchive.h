@@ -17,7 +17,6 @@ class CArchive {
   explicit CArchive(ByteSource& source, std::size_t chunkSize = kChunkSize);
 
   bool IsStoring() const { return m_sink != nullptr; }
-  bool IsLoading() const { return m_source != nullptr; }
 
   void Write(std::span<const std::uint8_t> bytes) { m_sink->Write(bytes); }
 
@@ -27,11 +26,6 @@ class CArchive {
   // The bytes from `offset` on that are buffered, at least one unless offset is at the end.
   // Sequential calls cost nothing beyond the copy from the source once per chunk.
   std::span<const std::uint8_t> BytesFrom(std::uint64_t offset);
-
-  // Copies bytes at an absolute offset, bypassing the buffer; returns how many were read.
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-    return m_source->ReadAt(offset, out);
-  }
 
  private:
   ByteSink* m_sink = nullptr;

@@ -54,6 +54,11 @@ void CPatch::Load(CArchive& ar) {
   if (m_readPos >= length) return;
 
   std::uint32_t count = 0;
+  const auto complete = [this](std::size_t consumed) {
+    m_terminator = kSysExEnd;
+    m_readPos += consumed;
+    m_bValid = true;
+  };
   while (true) {
     auto bytes = ar.BytesFrom(m_readPos);
     if (bytes.empty()) {  // the source ended before its stated length
@@ -85,12 +90,7 @@ void CPatch::Load(CArchive& ar) {
           m_values[k] = static_cast<std::uint8_t>(values[2 * k] + (values[2 * k + 1] << 4));
         }
         i += kEndCount - 1;
-        if (data[i - 1] == kSysExEnd) {
-          m_terminator = kSysExEnd;
-          m_readPos += i;
-          m_bValid = true;
-          return;
-        }
+        if (data[i - 1] == kSysExEnd) return complete(i);
         count = kPastEndCount;
         continue;
       }
@@ -99,10 +99,7 @@ void CPatch::Load(CArchive& ar) {
       if (b == kSysExStart) {
         count = 0;
       } else if (count == kEndCount && b == kSysExEnd) {
-        m_terminator = kSysExEnd;
-        m_readPos += i;
-        m_bValid = true;
-        return;
+        return complete(i);
       } else if (count >= kFirstValueCount && count <= kLastValueCount) {
         const std::size_t k = (count - kFirstValueCount) / 2;
         if ((count - kFirstValueCount) % 2 == 0) {

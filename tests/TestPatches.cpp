@@ -35,7 +35,7 @@ Bytes DumpOf(const CPatch& patch) {
 Bytes DumpsOf(std::initializer_list<int> values) {
   Bytes all;
   for (const CPatch& patch : FilledPatches(values)) {
-    const Dump dump = patch.ToDump();
+    const Bytes dump = DumpOf(patch);
     all.insert(all.end(), dump.begin(), dump.end());
   }
   return all;
