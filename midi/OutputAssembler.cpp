@@ -32,13 +32,9 @@ bool OutputAssembler::Add(const MidiEvent& event, Message& message) {
     message = {m_ready, false};
     return true;
   }
-  // A new message while one is unfinished: the unfinished one goes as it is.
-  if (event.data1 == kSysExStart && !m_sysEx.empty()) {
-    m_ready.swap(m_sysEx);
-    m_sysEx.assign(1, event.data1);
-    message = {m_ready, false};
-    return true;
-  }
+  // A new message while one is unfinished (its send was abandoned): the unfinished one never
+  // reaches the wire, where it would only be a broken message.
+  if (event.data1 == kSysExStart) m_sysEx.clear();
   m_sysEx.push_back(event.data1);
   const bool ends = event.data1 == kSysExEnd;
   if (!ends && m_sysEx.size() < m_maxChunk) return false;

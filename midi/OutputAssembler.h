@@ -11,7 +11,8 @@ namespace zephyl {
 // Joins output events into the messages a MIDI backend sends whole: System Exclusive from its
 // 0xF0 to its 0xF7, in chunks of at most `maxChunk` bytes where it is longer, and short
 // messages of as many bytes as their status says. A short message that comes while System
-// Exclusive is being joined goes out at once, before it, so neither is broken.
+// Exclusive is being joined goes out at once, before it, so neither is broken; System Exclusive
+// that a new one replaces before its end is dropped.
 class OutputAssembler {
  public:
   struct Message {
