@@ -146,8 +146,11 @@ int main(int argc, char** argv) {
   while (!g_stop) {
     std::uint32_t size = 0;
     bool any = false;
-    while (jack_ringbuffer_read_space(g_received) >= sizeof size) {
-      jack_ringbuffer_read(g_received, reinterpret_cast<char*>(&size), sizeof size);
+    // The process thread writes the length before the bytes: wait for both.
+    while (jack_ringbuffer_peek(g_received, reinterpret_cast<char*>(&size), sizeof size) ==
+               sizeof size &&
+           jack_ringbuffer_read_space(g_received) >= sizeof size + size) {
+      jack_ringbuffer_read_advance(g_received, sizeof size);
       event.resize(size);
       jack_ringbuffer_read(g_received, reinterpret_cast<char*>(event.data()), size);
       if (recording != nullptr) std::fwrite(event.data(), 1, event.size(), recording);
