@@ -197,6 +197,20 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
   LoadBankFile(doc, got);
   ASSERT_EQ(doc.PatchCount(0), 5u);
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(doc.PatchAt(0, i).m_values, patches[i].m_values);
+
+  // Ctrl+C saves what arrived; a quiet port ends a timed receive with nothing written.
+  const std::string more = (m_folder / "more.zpf").string();
+  receive = StartCli({"receive", "-o", more}, "interrupted");
+  ASSERT_TRUE(receive->WaitForOutput("Receiving from", 10s, true)) << receive->Err();
+  ASSERT_EQ(RunCli({"send", (m_folder / "bank.zpf").string(), "--patch", "2", "--port", "zephyl"}),
+            0);
+  ASSERT_TRUE(receive->WaitForOutput("Received patch 1", 10s));
+  receive->Signal(SIGINT);
+  EXPECT_EQ(receive->Wait(kCommandTimeout), 0) << receive->Err();
+  EXPECT_EQ(ReadFile(more), DumpOf(patches[1]));
+  EXPECT_EQ(RunCli({"receive", "-o", more + ".none", "--timeout", "0.3"}, &err), 1);
+  EXPECT_NE(err.find("Nothing arrived for 0.3 s"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(more + ".none"));
 }
 
 TEST_F(MidiEndToEndTest, UnknownPortsAndAStandInThatVanishesEndTheCommandWithAnError) {
