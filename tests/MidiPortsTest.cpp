@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <map>
+#include <set>
 
 #include "CInputDeviceMenu.h"
 #include "COutputDeviceMenu.h"
@@ -23,63 +24,44 @@ class RecordingInPort final : public CMidiInPort {
   }
 };
 
-// A menu bar of popups, each a list of items with marks.
+// A menu bar of popups, each a list of items; Items() reads "101:in A* 102:in B " with a star
+// on the marked item.
 class RecordingMenuHost final : public DeviceMenuHost {
  public:
-  struct Item {
-    CommandId id;
-    std::string text;
-    bool checked = false;
-  };
   struct Popup {
     std::string title;
-    std::vector<Item> items;
+    std::vector<std::pair<CommandId, std::string>> items;
+    std::set<CommandId> checked;
   };
-  std::vector<Popup> bar{{"&File", {}}, {"&SysEx", {}}, {"&Help", {}}};
+  std::vector<std::string> bar{"&File", "&SysEx", "&Help"};
+  std::map<MenuHandle, Popup> popups;
 
   int PopupCount() override { return static_cast<int>(bar.size()); }
   MenuHandle InsertPopup(int position, std::string_view title) override {
-    bar.insert(bar.begin() + position, Popup{std::string(title), {}});
-    return m_nextHandle++;
+    bar.insert(bar.begin() + position, std::string(title));
+    popups[static_cast<MenuHandle>(popups.size())] = {std::string(title), {}, {}};
+    return static_cast<MenuHandle>(popups.size()) - 1;
   }
   void AppendItem(MenuHandle menu, CommandId id, std::string_view text) override {
-    PopupOf(menu).items.push_back({id, std::string(text)});
+    popups.at(menu).items.emplace_back(id, text);
   }
   void CheckItem(MenuHandle menu, CommandId id, bool checked) override {
-    for (Item& item : PopupOf(menu).items) {
-      if (item.id == id) item.checked = checked;
+    if (checked) {
+      popups.at(menu).checked.insert(id);
+    } else {
+      popups.at(menu).checked.erase(id);
     }
   }
-  std::vector<std::string> Titles() const {
-    std::vector<std::string> titles;
-    for (const Popup& popup : bar) titles.push_back(popup.title);
-    return titles;
-  }
-  const Popup& Titled(const std::string& title) const {
-    for (const Popup& popup : bar) {
-      if (popup.title == title) return popup;
-    }
-    throw std::out_of_range(title);
-  }
-  // "101:A*" per item, the star marking a checked one.
-  std::string Items(const std::string& title) const {
+  std::string Items(MenuHandle menu) const {
     std::string text;
-    for (const Item& item : Titled(title).items) {
-      text += std::to_string(item.id) + ':' + item.text + (item.checked ? "* " : " ");
+    for (const auto& [id, name] : popups.at(menu).items) {
+      text += std::to_string(id) + ':' + name + (popups.at(menu).checked.count(id) ? "* " : " ");
     }
     return text;
   }
-
- private:
-  Popup& PopupOf(MenuHandle menu) {
-    const std::string title = menu == 1 ? "&Input Device" : "&Output Device";
-    for (Popup& popup : bar) {
-      if (popup.title == title) return popup;
-    }
-    throw std::out_of_range(title);
-  }
-  MenuHandle m_nextHandle = 1;
 };
+constexpr MenuHandle kInputMenu = 0;
+constexpr MenuHandle kOutputMenu = 1;
 
 TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
   FakeMidiLibrary library;
@@ -106,8 +88,7 @@ TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
     in.Start();
     in.OnMidiInData();  // nothing queued: nothing passed on
     EXPECT_TRUE(in.seen.empty());
-    library.QueueSysEx(inHandle, {0xF0, 0x33, 0x01, 0xF7});
-    in.OnMidiInData();  // all queued events within one notification, in queue order
+    library.Arrive(inHandle, {0xF0, 0x33, 0x01, 0xF7});  // all within one notification, in order
     EXPECT_EQ(in.seen, (std::vector<std::uint8_t>{0xF0, 0x33, 0x01, 0xF7}));
 
     ASSERT_TRUE(out.Open(0, kMenuOpenOptions));
@@ -117,7 +98,7 @@ TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
     library.calls.clear();
     in.Close();
     in.Close();
-    EXPECT_TRUE(library.IsOpen(outHandle));
+    EXPECT_TRUE(library.ports.count(outHandle) == 1);
   }
   // Input stops before it closes; output resets before it closes, here at destruction.
   EXPECT_EQ(library.calls, (std::vector<std::string>{"StopMidiIn 100", "CloseMidiIn 100",
@@ -197,10 +178,10 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
     COutputDeviceMenu outputMenu;
     StartMidi(host, library, inputMenu, outputMenu, in, out);
 
-    EXPECT_EQ(host.Titles(), (std::vector<std::string>{"&File", "&SysEx", "&Input Device",
-                                                       "&Output Device", "&Help"}));
-    EXPECT_EQ(host.Items("&Input Device"), c.inputItems);
-    EXPECT_EQ(host.Items("&Output Device"), c.outputItems);
+    EXPECT_EQ(host.bar, (std::vector<std::string>{"&File", "&SysEx", "&Input Device",
+                                                  "&Output Device", "&Help"}));
+    EXPECT_EQ(host.Items(kInputMenu), c.inputItems);
+    EXPECT_EQ(host.Items(kOutputMenu), c.outputItems);
     std::vector<std::string> opens;
     for (const std::string& call : library.calls) {
       if (call.starts_with("Open")) opens.push_back(call);
@@ -246,8 +227,8 @@ TEST(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
     const bool taken =
         step.input ? inputMenu.Select(step.command) : outputMenu.Select(step.command);
     EXPECT_EQ(taken, step.taken) << step.command;
-    EXPECT_EQ(host.Items("&Input Device"), step.inputItems) << step.command;
-    EXPECT_EQ(host.Items("&Output Device"), step.outputItems) << step.command;
+    EXPECT_EQ(host.Items(kInputMenu), step.inputItems) << step.command;
+    EXPECT_EQ(host.Items(kOutputMenu), step.outputItems) << step.command;
   }
   EXPECT_FALSE(outputMenu.Select(101));  // an input id is not the output menu's
   // Choosing the marked item again closes and reopens the same device.

@@ -30,10 +30,7 @@ class ReceiverTest : public ::testing::Test {
     handle = library.lastOpened;
     receiver.OnReceive(doc, view);
   }
-  void Arrive(const Bytes& bytes) {
-    library.QueueSysEx(handle, bytes);
-    library.DeliverInput(handle);
-  }
+  void Arrive(const Bytes& bytes) { library.Arrive(handle, bytes); }
   std::vector<int> Bank() const { return Marks(doc.Bank(doc.CurrentBank())); }
 
   FakeMidiLibrary library;
@@ -104,8 +101,8 @@ TEST_F(ReceiverTest, ModeSwitchesDropWhatArrivesWhileOffAndTheRestOfAnInterrupte
   receiver.OnReceive(doc, view);
   Arrive(Bytes(one.begin() + 60, one.end()));  // the tail ends a message of 79 bytes
   // Notes and controllers never reach the buffer.
-  library.Queue(handle, MidiEvent{0, 0x90, 64, 64, 0});
-  library.Queue(handle, MidiEvent{0, 0xB0, 0xF7, 0, 0});
+  library.ports.at(handle).queue.push_back({0, 0x90, 64, 64});
+  library.ports.at(handle).queue.push_back({0, 0xB0, 0xF7, 0});
   Arrive(DumpsOf({3}));
   EXPECT_EQ(Bank(), (std::vector<int>{0, 3}));
 }
