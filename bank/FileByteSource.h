@@ -10,6 +10,9 @@ namespace zephyl {
 class FileByteSource final : public ByteSource {
  public:
   explicit FileByteSource(const std::filesystem::path& path);
+  // Takes over `fd`, a regular file of `length` bytes already open as `path`.
+  FileByteSource(int fd, const std::filesystem::path& path, std::uint64_t length)
+      : m_path(path), m_fd(fd), m_length(length) {}
   ~FileByteSource() override;
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+
 #include "BankFile.h"
 #include "Explode.h"
 #include "FileError.h"
@@ -80,8 +82,9 @@ TEST(BankFileTest, UnreadableFilesThrowNamingTheFileAndLeaveTheBankAlone) {
   EXPECT_EQ(Marks(doc.Bank(0)), std::vector<int>{1});
 }
 
-// A long run of junk served without holding it, remembering the largest read asked for.
-class EndlessJunk final : public ByteSource {
+// A long run of junk served without holding it, as a file or as a pipe, remembering the largest
+// read asked for.
+class EndlessJunk final : public ByteSource, public SequentialByteSource {
  public:
   std::uint64_t Length() const override { return kLength; }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
@@ -91,15 +94,70 @@ class EndlessJunk final : public ByteSource {
     std::fill_n(out.begin(), count, 0x7E);
     return count;
   }
+  std::size_t Read(std::span<std::uint8_t> out) override {
+    const std::size_t count = ReadAt(m_served, out);
+    m_served += count;
+    return count;
+  }
   static constexpr std::uint64_t kLength = 64ull << 20;
   std::size_t largestRead = 0;
+
+ private:
+  std::uint64_t m_served = 0;
 };
 
 TEST(BankFileTest, HugeJunkIsScannedInBoundedChunks) {
-  EndlessJunk junk;
+  EndlessJunk file;
+  EndlessJunk pipe;
   CQuensetDoc doc;
-  EXPECT_EQ(LoadBank(doc, junk).bytesSkipped, EndlessJunk::kLength);
-  EXPECT_LE(junk.largestRead, CArchive::kChunkSize);
+  EXPECT_EQ(LoadBank(doc, static_cast<ByteSource&>(file)).bytesSkipped, EndlessJunk::kLength);
+  EXPECT_EQ(LoadBank(doc, static_cast<SequentialByteSource&>(pipe)).bytesSkipped,
+            EndlessJunk::kLength);
+  EXPECT_LE(file.largestRead, CArchive::kChunkSize);
+  EXPECT_LE(pipe.largestRead, CArchive::kChunkSize);
+}
+
+struct Found {
+  std::uint64_t start;
+  std::array<std::uint8_t, kHeaderSize> header;
+  std::array<std::uint8_t, kParameterCount> values;
+  bool operator==(const Found&) const = default;
+};
+
+std::pair<std::vector<Found>, std::uint64_t> ScanAll(DumpScanner&& scanner) {
+  std::vector<Found> found;
+  for (CPatch patch; scanner.Next(patch);) {
+    found.push_back({scanner.DumpStart(), scanner.DumpHeader(), patch.m_values});
+  }
+  return {found, scanner.BytesSkipped()};
+}
+
+// A pipe does not know where it ends, yet must leave a final stretch shorter than a dump
+// unscanned just as a file does, and find the same dumps at the same places.
+TEST(BankFileTest, AStreamGivesWhatAFileOfTheSameBytesGives) {
+  std::mt19937 gen(2024);
+  const Bytes dump = DumpOf(FilledPatch(5));
+  const Bytes bare(dump.begin() + 1, dump.end());  // begins at its manufacturer id: 138 bytes
+  std::vector<Bytes> streams = {bare, Concat({dump, bare}), Concat({bare, Junk(1)}),
+                                Concat({Junk(1), bare}), Concat({dump, Junk(1), bare})};
+  for (int round = 0; round < 300; ++round) {
+    Bytes stream;
+    for (int piece = gen() % 6; piece-- > 0;) {
+      const Bytes& whole = gen() % 2 ? dump : bare;
+      stream.insert(stream.end(), whole.begin(),
+                    whole.begin() + (gen() % 4 ? whole.size() : gen() % 139));
+      stream.insert(stream.end(), gen() % 3, static_cast<std::uint8_t>(gen() % 2 ? 0x33 : 0xF0));
+    }
+    streams.push_back(stream);
+  }
+  for (const Bytes& stream : streams) {
+    MemoryByteSource file(stream);
+    const auto expected = ScanAll(DumpScanner(file));
+    for (std::size_t piece : {1, 138, 139, 5000}) {
+      TrickleSource pipe(stream, piece);
+      ASSERT_EQ(ScanAll(DumpScanner(pipe)), expected) << stream.size() << " bytes, " << piece;
+    }
+  }
 }
 
 TEST(BankFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
