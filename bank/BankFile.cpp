@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "AtomicFileWriter.h"
 #include "BankInput.h"
+#include "OutputFile.h"
 
 namespace zephyl {
 
@@ -72,9 +72,9 @@ void SaveBank(const CQuensetDoc& doc, ByteSink& sink) {
 }
 
 void SaveBankFile(const CQuensetDoc& doc, const std::filesystem::path& path) {
-  AtomicFileWriter file(path);
-  SaveBank(doc, file);
-  file.Commit();
+  const std::unique_ptr<OutputFile> file = OpenOutputFile(path);
+  SaveBank(doc, *file);
+  file->Commit();
 }
 
 }  // namespace zephyl

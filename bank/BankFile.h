@@ -57,7 +57,8 @@ LoadResult LoadBankFile(CQuensetDoc& doc, const std::filesystem::path& path);
 
 // Writes the program dumps of the current bank, first to last.
 void SaveBank(const CQuensetDoc& doc, ByteSink& sink);
-// Replaces `path` only once the whole bank is written; on failure the old file stays.
+// Saves to `path` as OpenOutputFile() says: a regular file, also one reached through links, is
+// replaced only once the whole bank is written, and on failure the old file stays.
 void SaveBankFile(const CQuensetDoc& doc, const std::filesystem::path& path);
 
 }  // namespace zephyl

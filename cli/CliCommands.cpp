@@ -60,7 +60,7 @@ bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
     return false;
   }
   console.err << "Wrote " << Counted(doc.PatchCount(doc.CurrentBank()), "patch", "patches")
-              << " to \"" << output.string() << "\"\n";
+              << " to " << Named(output, "standard output") << '\n';
   return true;
 }
 

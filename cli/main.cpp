@@ -1,5 +1,6 @@
 // zephyl-cli: the bank and breeding operations of the editor, for scripts and headless use.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <ctime>
 #include <iostream>
 
@@ -22,9 +23,12 @@ std::uint32_t SeedOrNow(const std::optional<std::uint32_t>& seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away is a failed write, reported like any other, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
   CLI::App app{
       "Zephyl: patch banks and breeding for the NordLead, from the command line.\n"
-      "Bank files are rows of 139-byte program dumps (.zpf or .syx)."};
+      "Bank files are rows of 139-byte program dumps (.zpf or .syx); \"-\" is standard input\n"
+      "or output."};
   // Checked after parsing, so that an unknown command is reported as such.
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", "zephyl-cli 0.65");
