@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <random>
 
@@ -117,21 +119,6 @@ TEST(BankFileTest, HugeJunkIsScannedInBoundedChunks) {
   EXPECT_LE(pipe.largestRead, CArchive::kChunkSize);
 }
 
-struct Found {
-  std::uint64_t start;
-  std::array<std::uint8_t, kHeaderSize> header;
-  std::array<std::uint8_t, kParameterCount> values;
-  bool operator==(const Found&) const = default;
-};
-
-std::pair<std::vector<Found>, std::uint64_t> ScanAll(DumpScanner&& scanner) {
-  std::vector<Found> found;
-  for (CPatch patch; scanner.Next(patch);) {
-    found.push_back({scanner.DumpStart(), scanner.DumpHeader(), patch.m_values});
-  }
-  return {found, scanner.BytesSkipped()};
-}
-
 // A pipe does not know where it ends, yet must leave a final stretch shorter than a dump
 // unscanned just as a file does, and find the same dumps at the same places.
 TEST(BankFileTest, AStreamGivesWhatAFileOfTheSameBytesGives) {
@@ -150,12 +137,21 @@ TEST(BankFileTest, AStreamGivesWhatAFileOfTheSameBytesGives) {
     }
     streams.push_back(stream);
   }
+  using Found = std::tuple<std::uint64_t, std::array<std::uint8_t, kHeaderSize>,
+                           std::array<std::uint8_t, kParameterCount>>;
+  const auto scanAll = [](DumpScanner&& scanner) {
+    std::vector<Found> found;
+    for (CPatch patch; scanner.Next(patch);) {
+      found.emplace_back(scanner.DumpStart(), scanner.DumpHeader(), patch.m_values);
+    }
+    return std::pair(found, scanner.BytesSkipped());
+  };
   for (const Bytes& stream : streams) {
     MemoryByteSource file(stream);
-    const auto expected = ScanAll(DumpScanner(file));
+    const auto expected = scanAll(DumpScanner(file));
     for (std::size_t piece : {1, 138, 139, 5000}) {
       TrickleSource pipe(stream, piece);
-      ASSERT_EQ(ScanAll(DumpScanner(pipe)), expected) << stream.size() << " bytes, " << piece;
+      ASSERT_EQ(scanAll(DumpScanner(pipe)), expected) << stream.size() << " bytes, " << piece;
     }
   }
 }
@@ -178,6 +174,92 @@ TEST(BankFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
   ::stat((folder / "keep.zpf").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+// A temporary file of a save is named after its target with six characters more.
+bool HoldsTemporaryFile(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename();
+    if (name.size() > 7 && name[name.size() - 7] == '.') return true;
+  }
+  return false;
+}
+
+TEST(BankFileTest, SavingThroughLinksReplacesTheFinalTargetAndKeepsTheLinks) {
+  namespace fs = std::filesystem;
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> links;  // link, what it holds; @: the folder
+    std::string target;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{{"link.zpf", "bank.zpf"}}, "bank.zpf"},
+           {{{"link.zpf", "@/bank.zpf"}}, "bank.zpf"},
+           {{{"link.zpf", "other/bank.zpf"}}, "other/bank.zpf"},
+           // A chain: each relative link is taken from its own folder.
+           {{{"link.zpf", "other/hop.zpf"}, {"other/hop.zpf", "../bank.zpf"}}, "bank.zpf"},
+           // A link to nothing creates its target.
+           {{{"link.zpf", "other/new.zpf"}}, "other/new.zpf"}}) {
+    TempFolder folder;
+    fs::create_directory(folder / "other");
+    for (const char* old : {"bank.zpf", "other/bank.zpf"}) {
+      WriteFile(folder / old, Junk(10));
+      ::chmod((folder / old).c_str(), 0640);
+    }
+    for (auto [link, to] : c.links) {
+      if (to[0] == '@') to.replace(0, 1, folder.Path().string());
+      fs::create_symlink(to, folder / link);
+    }
+    CQuensetDoc doc;
+    doc.AppendPatches(0, FilledPatches({1, 2}));
+    SaveBankFile(doc, folder / "link.zpf");
+    const std::string name = c.links.back().second;
+    EXPECT_EQ(ReadFile(folder / c.target), DumpsOf({1, 2})) << name;
+    for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(folder / link.first)) << name;
+    struct stat info {};
+    ::stat((folder / c.target).c_str(), &info);
+    EXPECT_TRUE(c.target == "other/new.zpf" || (info.st_mode & 0777) == 0640) << name;
+    EXPECT_FALSE(HoldsTemporaryFile(folder.Path()) || HoldsTemporaryFile(folder / "other"));
+  }
+  TempFolder folder;
+  fs::create_symlink("b.zpf", folder / "a.zpf");
+  fs::create_symlink("a.zpf", folder / "b.zpf");
+  EXPECT_THROW(SaveBankFile(CQuensetDoc{}, folder / "a.zpf"), FileError);
+  fs::create_symlink("kept.syx", folder / "nord0.zpf");
+  ExplodePatch(0, FilledPatch(4), folder.Path(), false);
+  EXPECT_TRUE(fs::is_symlink(folder / "nord0.zpf"));
+  EXPECT_EQ(ReadFile(folder / "kept.syx"), DumpsOf({4}));
+}
+
+// As root, who may write anywhere, the attempt runs in a child that has given that up.
+TEST(BankFileTest, AReadOnlyTargetFolderFailsNamingTheTargetAndKeepsEverything) {
+  TempFolder folder;
+  const auto target = folder / "ro" / "bank.zpf";
+  std::filesystem::create_directory(folder / "ro");
+  WriteFile(target, DumpsOf({9}));
+  std::filesystem::create_symlink("ro/bank.zpf", folder / "link.zpf");
+  ::chmod(folder.Path().c_str(), 0755);
+  ::chmod((folder / "ro").c_str(), 0555);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(2);
+    for (const char* name : {"ro/bank.zpf", "link.zpf"}) {
+      try {
+        SaveBankFile(CQuensetDoc{}, folder / name);
+        ::_exit(1);
+      } catch (const FileError& error) {
+        if (std::string(error.what()).find(target.string()) == std::string::npos) ::_exit(1);
+      }
+    }
+    ::_exit(0);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ::chmod((folder / "ro").c_str(), 0755);
+  EXPECT_EQ(ReadFile(target), DumpsOf({9}));
+  EXPECT_FALSE(HoldsTemporaryFile(folder / "ro"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.zpf"));
 }
 
 TEST(BankFileTest, ExplodeWritesOneFilePerPatchLastFirstAndNamesAFailure) {

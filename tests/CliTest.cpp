@@ -141,24 +141,20 @@ TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinks) {
       "zephyl random -o r.zpf --count 8 --seed 1 && zephyl procreate r.zpf -o k.zpf --seed 2",
       folder);
   EXPECT_EQ(ReadFile(Path("kids.zpf")), ReadFile(Path("k.zpf")));
-  const Bytes fromFile = RunShell("zephyl info parents.zpf", folder).out;
-  const std::string listing(std::find(fromFile.begin(), fromFile.end(), ':'), fromFile.end());
-  ASSERT_EQ(listing.rfind(": 3 patches, 0 bytes skipped\n", 0), 0u) << listing;
-  for (const auto& [command, shown] : std::vector<std::pair<std::string, std::string>>{
-           {"cat parents.zpf | zephyl info -", "-"},
-           {"cat parents.zpf | zephyl info /dev/stdin", "/dev/stdin"},
-           {"zephyl info - <parents.zpf", "-"}}) {
-    const Outcome outcome = RunShell(command, folder);
-    EXPECT_EQ(std::string(outcome.out.begin(), outcome.out.end()), shown + listing) << command;
+  for (const char* input : {"-", "/dev/stdin"}) {
+    const Bytes out = RunShell("cat parents.zpf | zephyl info " + std::string(input), folder).out;
+    EXPECT_EQ(std::string(out.begin(), out.end()).rfind(input + std::string(": 3 patches,"), 0),
+              0u);
   }
   RunShell(
       "mkdir sub && ln -s sub/real.zpf link.zpf && mkfifo fifo && "
       "cat parents.zpf | zephyl merge parents.zpf - -o link.zpf && "
-      "{ cat fifo >got & zephyl merge parents.zpf -o fifo; wait; }",
+      "{ zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }",
       folder);
   EXPECT_TRUE(std::filesystem::is_symlink(Path("link.zpf")));
   EXPECT_EQ(ReadFile(Path("sub/real.zpf")), DumpsOf({1, 9, 40, 1, 9, 40}));
-  EXPECT_EQ(ReadFile(Path("got")), DumpsOf({1, 9, 40}));
+  EXPECT_EQ(ReadFile(Path("got.zpf")), DumpsOf({1, 9, 40}));
+  EXPECT_TRUE(std::filesystem::is_fifo(Path("fifo")));
 }
 
 TEST_F(CliTest, AFailedWriteIsAnErrorNamingThePath) {
