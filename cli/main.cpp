@@ -1,6 +1,8 @@
 // zephyl-cli: the bank and breeding operations of the editor, for scripts and headless use.
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 
@@ -114,6 +116,11 @@ int main(int argc, char** argv) {
   if (app.get_subcommands().empty()) {
     std::cerr << "A command is required\n" << app.help();
     return kExitBadUsage;
+  }
+  // Results that did not all reach their reader are a failure as well.
+  if (!std::cout.flush()) {
+    std::cerr << "Cannot write \"-\": " << std::strerror(errno) << '\n';
+    return kExitFailed;
   }
   return status;
 }

@@ -168,7 +168,8 @@ TEST_F(CliTest, AFailedWriteIsAnErrorNamingThePath) {
   }
   for (const auto& [command, shown] : std::vector<std::pair<std::string, std::string>>{
            {"zephyl random -o full --seed 1", "full"},
-           {"zephyl random -o - --seed 1 >full", "-"}}) {
+           {"zephyl random -o - --seed 1 >full", "-"},
+           {"zephyl random -o - --seed 1 2>/dev/null | zephyl dump - >full", "-"}}) {
     const Outcome outcome = RunShell(command, folder);
     EXPECT_EQ(outcome.status, 1) << command;
     EXPECT_EQ(outcome.err, "Cannot write \"" + shown + "\": " + std::strerror(ENOSPC) + "\n");
