@@ -12,6 +12,7 @@
 #include "InterruptWatch.h"
 #include "MainLoop.h"
 #include "RtMidiLibrary.h"
+#include "StandardStream.h"
 
 namespace zephyl::cli {
 
@@ -145,7 +146,8 @@ int Send(const Path& file, const SendOptions& options, Console console) {
   CQuensetDoc doc;
   try {
     if (LoadBankFile(doc, file).patchesAdded == 0) {
-      console.err << "\"" << file.string() << "\" holds no complete program dump\n";
+      console.err << (IsStandardStream(file) ? "Standard input" : '"' + file.string() + '"')
+                  << " holds no complete program dump\n";
       return kExitFailed;
     }
   } catch (const FileError& error) {
@@ -234,7 +236,9 @@ int Receive(const ReceiveOptions& options, Console console) {
   }
   receiver.Start();
   CQuensetDoc doc;
-  ReceivePrinter printer(doc, console.out);
+  // A bank written to standard output keeps it to itself.
+  const bool toStandardOutput = IsStandardStream(options.output);
+  ReceivePrinter printer(doc, toStandardOutput ? console.err : console.out);
   receiver.OnReceive(doc, printer);
   console.err << "Receiving from \"" << name << "\"";
   if (options.count) console.err << " until " << *options.count << " dumps are in";
@@ -284,8 +288,9 @@ int Receive(const ReceiveOptions& options, Console console) {
     return kExitFailed;
   }
   const std::size_t count = out.PatchCount(kWorkBank);
-  console.err << "Wrote " << count << (count == 1 ? " patch" : " patches") << " to \""
-              << options.output.string() << "\"\n";
+  console.err << "Wrote " << count << (count == 1 ? " patch" : " patches") << " to "
+              << (toStandardOutput ? "standard output" : '"' + options.output.string() + '"')
+              << '\n';
   const bool shortOfCount = options.count && count < *options.count;
   return error.empty() && !shortOfCount ? kExitOk : kExitFailed;
 }
