@@ -11,6 +11,7 @@ namespace {
 
 // How long closing waits for a writer stuck in the backend before leaving it behind.
 constexpr std::chrono::seconds kCloseWait{2};
+constexpr std::chrono::milliseconds kDrainWait{200};
 
 void IgnoreError(RtMidiError::Type, const std::string&, void*) {}
 
@@ -46,6 +47,7 @@ struct RtMidiOutput::Shared {
   bool busy = false;         // the writer holds events taken from the queue
   std::uint64_t resets = 0;  // a reset drops what the writer holds, too
   bool failed = false;
+  std::chrono::steady_clock::time_point lastSend;
 };
 
 RtMidiOutput::RtMidiOutput(MidiBackend& backend, const std::string& port, const Pacing& pacing,
@@ -66,6 +68,12 @@ RtMidiOutput::~RtMidiOutput() {
   if (m_shared->exited.wait_for(lock, kCloseWait, [this] { return m_shared->finished; })) {
     lock.unlock();
     m_writer.join();
+    // What was handed over last may still wait for the server's next periods.
+    const auto drained = m_shared->lastSend + 2 * m_shared->backend.Budget().period;
+    if (m_shared->backend.SystemError().empty() && !m_shared->failed) {
+      std::this_thread::sleep_until(
+          std::min(drained, std::chrono::steady_clock::now() + kDrainWait));
+    }
     try {
       m_shared->out->closePort();
     } catch (const RtMidiError&) {
@@ -153,7 +161,8 @@ void RtMidiOutput::Write(std::shared_ptr<Shared> shared) {
         }
       }
       lock.lock();
-      pacer.Sent(message.bytes.size(), message.endsSysEx, std::chrono::steady_clock::now());
+      s.lastSend = std::chrono::steady_clock::now();
+      pacer.Sent(message.bytes.size(), message.endsSysEx, s.lastSend);
     }
     batch.clear();
     s.busy = false;

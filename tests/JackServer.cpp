@@ -14,6 +14,9 @@ namespace {
 constexpr auto kStartTimeout = std::chrono::seconds(10);
 constexpr auto kStopTimeout = std::chrono::seconds(5);
 constexpr auto kPoll = std::chrono::milliseconds(20);
+// Long periods (21 ms) give clients slowed by sanitizers and a busy machine time to finish
+// each one: a client that misses a period loses what it carried.
+constexpr const char* kPeriodFrames = "1024";
 std::atomic<int> g_servers{0};
 
 void Quiet(const char*) {}
@@ -37,7 +40,7 @@ JackServer::JackServer(const std::filesystem::path& folder)
   setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
   m_jackd = std::make_unique<ChildProcess>(
       std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-p", "64", "-n", m_name, "-d",
-                               "dummy", "-r", "48000", "-p", "256"},
+                               "dummy", "-r", "48000", "-p", kPeriodFrames},
       folder, "jackd");
   const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
   while (!Answers(m_name)) {
