@@ -8,7 +8,7 @@ namespace zephyl {
 
 // The panel's extent: every control, display and frame lies inside it.
 inline constexpr int kPanelWidth = 550;
-inline constexpr int kPanelHeight = 300;
+inline constexpr int kPanelHeight = 250;
 inline constexpr Rgb kPanelGrey{82, 82, 82};
 
 // Draws the whole panel for the current patch of the current bank onto `surface`, whose

@@ -58,10 +58,14 @@ QFont QtPanelSurface::FontFor(const FontSpec& spec, int dotsPerInch) {
 }
 
 QtPanelSurface::QtPanelSurface(QPainter& painter)
-    : m_painter(painter), m_defaultFont(painter.font()), m_defaultPen(painter.pen()) {}
+    : m_painter(painter), m_defaultFont(Measured(painter.font())), m_defaultPen(painter.pen()) {}
+
+QtPanelSurface::MeasuredFont QtPanelSurface::Measured(const QFont& font) const {
+  return {font, QFontMetricsF(font, m_painter.device())};
+}
 
 PanelSurface::FontHandle QtPanelSurface::CreateFont(const FontSpec& spec) {
-  m_fonts.push_back(FontFor(spec, m_painter.device()->logicalDpiY()));
+  m_fonts.push_back(Measured(FontFor(spec, m_painter.device()->logicalDpiY())));
   return static_cast<FontHandle>(m_fonts.size());
 }
 
@@ -85,14 +89,16 @@ PanelSurface::PenHandle QtPanelSurface::SelectPen(PenHandle pen) {
 
 // Handles stay valid for the surface's life; deleting only forgets what they hold.
 void QtPanelSurface::DeleteFont(FontHandle font) {
-  if (font > 0 && font <= static_cast<FontHandle>(m_fonts.size())) m_fonts[font - 1] = QFont();
+  if (font > 0 && font <= static_cast<FontHandle>(m_fonts.size())) {
+    m_fonts[font - 1] = m_defaultFont;
+  }
 }
 
 void QtPanelSurface::DeletePen(PenHandle pen) {
   if (pen > 0 && pen <= static_cast<PenHandle>(m_pens.size())) m_pens[pen - 1] = QPen();
 }
 
-const QFont& QtPanelSurface::Font() const {
+const QtPanelSurface::MeasuredFont& QtPanelSurface::Font() const {
   return m_font > 0 && m_font <= static_cast<FontHandle>(m_fonts.size()) ? m_fonts[m_font - 1]
                                                                          : m_defaultFont;
 }
@@ -104,8 +110,7 @@ const QPen& QtPanelSurface::Pen() const {
 
 void QtPanelSurface::TextOut(int x, int y, std::string_view text) {
   const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  const QFont& font = Font();
-  const QFontMetricsF metrics(font, m_painter.device());
+  const auto& [font, metrics] = Font();
   const double width = metrics.horizontalAdvance(string);
   const double height = metrics.ascent() + metrics.descent();
   const double left = m_align == TextAlign::TopCentre ? std::round(x - width / 2) : x;

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPen>
 #include <QPointF>
 #include <vector>
@@ -39,13 +40,19 @@ class QtPanelSurface final : public PanelSurface {
 
  private:
   static QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
-  const QFont& Font() const;
+  // A font with its measures at the painter's device, taken once.
+  struct MeasuredFont {
+    QFont font;
+    QFontMetricsF metrics;
+  };
+  MeasuredFont Measured(const QFont& font) const;
+  const MeasuredFont& Font() const;
   const QPen& Pen() const;
 
   QPainter& m_painter;
-  QFont m_defaultFont;
+  MeasuredFont m_defaultFont;
   QPen m_defaultPen;
-  std::vector<QFont> m_fonts;  // handle h is m_fonts[h - 1]
+  std::vector<MeasuredFont> m_fonts;  // handle h is m_fonts[h - 1]
   std::vector<QPen> m_pens;
   FontHandle m_font = 0;
   PenHandle m_pen = 0;

@@ -243,7 +243,7 @@ TEST_F(PanelDrawingTest, FramesButtonsLogoAndBackground) {
   }
   EXPECT_NE(image.pixel(100, 9), gold);
   EXPECT_EQ(image.pixel(545, 5), Qt(kPanelGrey));
-  EXPECT_EQ(image.pixel(140, 280), Qt(kPanelGrey));
+  EXPECT_EQ(image.pixel(140, 248), Qt(kPanelGrey));
   EXPECT_TRUE(Shows(image, s_pictures.logo, 330, 160));
   for (std::size_t b : {50u, 64u, 68u, 69u, 72u}) {
     const CPanelControl& c = m_editor.Tables().controls[b];
