@@ -1,14 +1,17 @@
 #include "RenderCommand.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <iostream>
 
 #include "BankFile.h"
 #include "CPanelEditor.h"
 #include "FileError.h"
+#include "OutputFile.h"
 #include "PanelPictures.h"
 #include "RenderPanel.h"
+#include "StandardStream.h"
 
 namespace zephyl::cli {
 
@@ -54,13 +57,17 @@ void EnsureGuiApplication() {
   qInstallMessageHandler(previous);
 }
 
+std::string Named(const Path& file, const char* standardStream) {
+  return IsStandardStream(file) ? standardStream : '"' + file.string() + '"';
+}
+
 }  // namespace
 
 int Render(const Path& file, const Path& output, const RenderOptions& options, Console console) {
   CQuensetDoc doc;
   try {
     if (LoadBankFile(doc, file).patchesAdded == 0) {
-      console.err << "\"" << file.string() << "\" holds no complete program dump\n";
+      console.err << Named(file, "standard input") << " holds no complete program dump\n";
       return kExitFailed;
     }
   } catch (const FileError& error) {
@@ -71,8 +78,8 @@ int Render(const Path& file, const Path& output, const RenderOptions& options, C
   const std::size_t count = doc.PatchCount(bank);
   const std::size_t patch = options.patch.value_or(1);
   if (patch < 1 || patch > count) {
-    console.err << "There is no patch " << patch << ": \"" << file.string() << "\" holds " << count
-                << '\n';
+    console.err << "There is no patch " << patch << ": " << Named(file, "standard input")
+                << " holds " << count << '\n';
     return kExitBadUsage;
   }
   doc.SetCurrentIndex(bank, patch - 1);
@@ -91,14 +98,22 @@ int Render(const Path& file, const Path& output, const RenderOptions& options, C
   if (!pictures.AttachAll(messages)) return kExitFailed;
 
   const QImage image = RenderPanel(editor, pictures, options.scale);
-  QImageWriter writer(QString::fromStdString(output.string()), "png");
-  if (!writer.write(image)) {
-    console.err << "Cannot write \"" << output.string()
-                << "\": " << writer.errorString().toStdString() << '\n';
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  try {
+    // "-" is standard output; a file is replaced whole or not at all.
+    const std::unique_ptr<OutputFile> out = OpenOutputFile(output);
+    out->Write({reinterpret_cast<const std::uint8_t*>(png.constData()),
+                static_cast<std::size_t>(png.size())});
+    out->Commit();
+  } catch (const FileError& error) {
+    console.err << error.what() << '\n';
     return kExitFailed;
   }
-  console.err << "Wrote patch " << patch << " of \"" << file.string() << "\" to \""
-              << output.string() << "\"\n";
+  console.err << "Wrote patch " << patch << " of " << Named(file, "standard input") << " to "
+              << Named(output, "standard output") << '\n';
   return kExitOk;
 }
 
