@@ -82,12 +82,14 @@ TEST_F(PanelDrawingTest, KnobsShowTheFrameOfTheirValueOrMorphAmount) {
     std::uint8_t stored;
     int frame;
   };
+  // clang-format off
   const Case cases[] = {
-      {false, 0, 0},    {false, 3, 0},    {false, 4, 1},    {false, 64, 19},  {false, 66, 20},
+      {false, 0, 0}, {false, 3, 0}, {false, 4, 1}, {false, 64, 19}, {false, 66, 20},
       {false, 127, 38}, {false, 128, 38}, {false, 129, 39}, {false, 200, 39}, {true, 0, 19},
-      {true, 6, 19},    {true, 250, 19},  {true, 7, 20},    {true, 243, 18},  {true, 128, 38},
-      {true, 0x81, 0},  {true, 0x82, 0},  {true, 127, 38},
+      {true, 6, 19}, {true, 250, 19}, {true, 7, 20}, {true, 243, 18}, {true, 128, 38},
+      {true, 0x81, 0}, {true, 0x82, 0}, {true, 127, 38},
   };
+  // clang-format on
   for (const Case& c : cases) {
     m_editor.SetMorphMode(c.morph);
     m_doc.ClearBank(0);
@@ -106,34 +108,26 @@ TEST_F(PanelDrawingTest, LampsFollowTheirValues) {
     std::uint8_t value;
     std::vector<std::pair<PanelPoint, bool>> lamps;
   };
+  // clang-format off
   const Case cases[] = {
       {"octave on 0", 0, 0, {{{254, 9}, true}}},
       {"octave on 120", 0, 120, {{{254, 9}, true}}},
       {"octave off on 7", 0, 7, {{{254, 9}, false}}},
-      {"sync, its second bit and dist",
-       52,
-       19,
+      {"sync, its second bit and dist", 52, 19,
        {{{253, 120}, true}, {{253, 110}, true}, {{507, 118}, true}}},
-      {"sync's second bit alone",
-       52,
-       2,
+      {"sync's second bit alone", 52, 2,
        {{{253, 120}, false}, {{253, 110}, true}, {{507, 118}, false}}},
       {"dist alone", 52, 16, {{{253, 120}, false}, {{253, 110}, false}, {{507, 118}, true}}},
       {"arp off on a destination", 65, 4, {{{83, 68}, false}}},
       {"arp on", 65, 5, {{{83, 68}, true}}},
-      {"octave shift 2",
-       64,
-       2,
-       {{{55, 197}, false},
-        {{70, 197}, false},
-        {{85, 197}, true},
-        {{100, 197}, false},
-        {{115, 197}, false}}},
+      {"octave shift 2", 64, 2, {{{55, 197}, false}, {{70, 197}, false}, {{85, 197}, true},
+                                 {{100, 197}, false}, {{115, 197}, false}}},
       {"octave shift 0", 64, 0, {{{55, 197}, true}, {{85, 197}, false}}},
       {"keyboard tracking", 54, 1, {{{293, 68}, true}}},
       {"unison off", 60, 0, {{{243, 168}, false}}},
       {"auto and vel", 62, 1, {{{193, 168}, true}, {{453, 118}, false}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     m_doc.ClearBank(0);
@@ -209,11 +203,13 @@ TEST_F(PanelDrawingTest, PicturesByValueAndNothingOutsideTheSet) {
     std::uint8_t value;
     int resource;  // 0: nothing drawn
   };
+  // clang-format off
   const Case cases[] = {
       {50, 3, 182}, {50, 0, 185}, {51, 3, 186}, {51, 4, 0}, {53, 4, 190}, {55, 0, 196},
       {56, 2, 183}, {57, 4, 210}, {58, 2, 216}, {58, 3, 0}, {59, 3, 212}, {61, 3, 196},
       {65, 4, 205}, {65, 5, 203}, {65, 8, 196}, {65, 9, 0}, {53, 200, 0}, {50, 255, 0},
   };
+  // clang-format on
   const CDib blank;
   for (const Case& c : cases) {
     m_doc.ClearBank(0);
@@ -254,7 +250,6 @@ TEST_F(PanelDrawingTest, FramesButtonsLogoAndBackground) {
 
 TEST_F(PanelDrawingTest, TextSitsInAnOpaqueCellOfItsFontsHeight) {
   for (const FontSpec& font : {FontSpec{"Arial", 16, 600}, FontSpec{"Arial", 12, 500}}) {
-    const QImage image = TextAlone(font, {255, 0, 0}, 10, 20, "Wg8");
     // Painted on black to see the cell.
     QImage cell(100, 60, QImage::Format_RGB32);
     cell.fill(Qt::black);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -28,7 +29,18 @@ class RecordingPanelHost final : public PanelHost {
     for (const PanelRect& r : invalidated) count += r == PanelRect{0, 150, 150, 300};
     return count;
   }
-  bool Covers(const PanelRect& area) const;
+  bool Covers(const PanelRect& area) const {
+    for (int y = area.top; y < area.bottom; ++y) {
+      for (int x = area.left; x < area.right; ++x) {
+        if (std::none_of(invalidated.begin(), invalidated.end(), [&](const PanelRect& r) {
+              return r.Contains({x, y});
+            })) {
+          return false;
+        }
+      }
+    }
+    return true;
+  }
   void Clear() { *this = {}; }
 
   std::vector<PanelRect> invalidated;
@@ -38,16 +50,5 @@ class RecordingPanelHost final : public PanelHost {
   int patchesSent = 0;
   std::vector<BankCommand> commands;
 };
-
-inline bool RecordingPanelHost::Covers(const PanelRect& area) const {
-  for (int y = area.top; y < area.bottom; ++y) {
-    for (int x = area.left; x < area.right; ++x) {
-      bool covered = false;
-      for (const PanelRect& r : invalidated) covered = covered || r.Contains({x, y});
-      if (!covered) return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace zephyl::test
