@@ -25,7 +25,11 @@ constexpr int kLabelDrop = 22;        // below a knob's anchor
 constexpr int kButtonLabelDrop = 10;  // below a button's anchor
 constexpr int kLabelCentre = 10;
 constexpr int kOctave = 12;
+constexpr std::uint8_t kSyncLowBit = 0x01;
+constexpr std::uint8_t kSyncHighBit = 0x02;
 constexpr std::uint8_t kDistBit = 0x10;
+constexpr std::uint8_t kSineElement = 3;  // of the oscillator waves
+constexpr std::uint8_t kNoiseElement = 4;
 constexpr int kNone = -1;
 
 constexpr PanelRect kFrames[] = {
@@ -81,39 +85,42 @@ class Pass {
   void ButtonState(std::size_t i, std::uint8_t k) {
     const CPanelControl& b = c[i];
     switch (i) {
-      case 50:
-        Display(k < 4 ? &p.oscillatorWaves[k] : nullptr, b);
+      case 50:  // Oscillators "wave", left: pulse, sawtooth, triangle, sine
+        Display(k < kNoiseElement ? &p.oscillatorWaves[k] : nullptr, b);
         break;
-      case 51:  // the right oscillator has noise where the left one has a sine
-        Display(k < 3 ? &p.oscillatorWaves[k] : k == 3 ? &p.oscillatorWaves[4] : nullptr, b);
+      case 51:  // and right, with noise where the left one has the sine
+        Display(k < kSineElement    ? &p.oscillatorWaves[k]
+                : k == kSineElement ? &p.oscillatorWaves[kNoiseElement]
+                                    : nullptr,
+                b);
         break;
       case kSyncParameter:
         Lamp(LampAbove(c[kDistButton]), (k & kDistBit) != 0);
-        Lamp(SyncLamp(b, 0), (k & 1) != 0);
-        Lamp(SyncLamp(b, 1), (k & 2) != 0);
+        Lamp(SyncLamp(b, 0), (k & kSyncLowBit) != 0);
+        Lamp(SyncLamp(b, 1), (k & kSyncHighBit) != 0);
         break;
-      case 53:
+      case 53:  // Filter "filter"
         Display(Element(p.filters, k), b);
         break;
-      case 55:
+      case 55:  // Filter "kbd"
         Display(Element(p.trackings, k), b);
         break;
-      case 56:
+      case 56:  // LFO 1 "wave"
         Display(Element(p.lfoWaves, k), b);
         break;
-      case 57:
+      case 57:  // LFO 1 "dest"
         Display(Pick(kLfoDestination, k), b);
         break;
-      case 58:
+      case 58:  // "voice"
         Display(Pick(kVoice, k), b);
         break;
-      case 59:
+      case 59:  // Portamento "modwheel"
         Display(Pick(kModWheel, k), b);
         break;
-      case 61:
+      case 61:  // Mod envelope "dest"
         Display(Pick(kModEnvelopeDestination, k), b);
         break;
-      case 54:
+      case 54:  // Oscillators "kbd", "unison", "auto", Filter "vel": on or off
       case 60:
       case 62:
       case 63:
