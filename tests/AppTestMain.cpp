@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   if (!settings.isValid()) return 1;
   setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
+  setenv("XDG_RUNTIME_DIR", settings.path().toLocal8Bit().constData(), 1);
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
