@@ -151,20 +151,6 @@ TEST_F(AppWindowTest, EveryKeyReachesItsCommandWhileTheViewHasFocus) {
   EXPECT_EQ(m_ran, std::vector<int>{cmd::kFileOpen});
 }
 
-TEST_F(AppWindowTest, KeysEditTheBanks) {
-  m_doc.AppendPatches(0, FilledPatches({1, 2, 3}));
-  Show();
-  QWidget* view = &Frame().View();
-  QTest::keyClick(view, Qt::Key_Up);                      // 3 -> 1 (wraps)
-  QTest::keyClick(view, Qt::Key_Delete);                  // 2, 3 left
-  QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);  // 3 left, 2 on the clipboard
-  QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);  // 2 pasted before 3
-  QTest::keyClick(view, Qt::Key_Right);
-  EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{2, 3}));
-  EXPECT_EQ(m_doc.CurrentIndex(0), 0u);
-  EXPECT_EQ(m_doc.CurrentBank(), 1u);
-}
-
 TEST_F(AppWindowTest, AltRThenPProcreatesAndGreyItemsDoNothing) {
   m_doc.AppendPatches(0, FilledPatches({1, 2}));
   Show();

@@ -5,7 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -16,6 +17,7 @@ namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr auto kKillGrace = std::chrono::seconds(2);
+constexpr auto kRunTimeout = std::chrono::seconds(20);
 
 std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& env) {
   std::map<std::string, std::string> merged;
@@ -97,29 +99,19 @@ void ChildProcess::Terminate() {
 
 std::optional<std::string> RunAndRead(const std::vector<std::string>& argv,
                                       const std::map<std::string, std::string>& env) {
-  std::array<int, 2> pipe{};
-  if (::pipe2(pipe.data(), O_CLOEXEC) != 0) return std::nullopt;
-  std::vector<std::string> args = argv;
-  std::vector<std::string> envs = MergedEnvironment(env);
-  std::vector<char*> argp = Pointers(args);
-  std::vector<char*> envp = Pointers(envs);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipe[1], 1);
-    ::execve(argp[0], argp.data(), envp.data());
-    ::_exit(127);
+  char name[] = "/tmp/zephyl-run-XXXXXX";
+  const int fd = ::mkstemp(name);
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  std::optional<int> status;
+  {
+    ChildProcess child(argv, env, name);
+    status = child.Wait(kRunTimeout);
   }
-  ::close(pipe[1]);
-  std::string text;
-  std::array<char, 4096> buffer{};
-  ssize_t got = 0;
-  while ((got = ::read(pipe[0], buffer.data(), buffer.size())) > 0) {
-    text.append(buffer.data(), static_cast<std::size_t>(got));
-  }
-  ::close(pipe[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  std::ifstream in(name);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ::unlink(name);
+  if (status != 0) return std::nullopt;
   return text;
 }
 

@@ -32,7 +32,7 @@ class ChildProcess {
   std::optional<int> m_status;
 };
 
-// Runs a program to its end and returns its standard output; nullopt when it failed.
+// Runs a program to its end and returns what it printed; nullopt when it failed.
 std::optional<std::string> RunAndRead(const std::vector<std::string>& argv,
                                       const std::map<std::string, std::string>& env);
 
