@@ -4,9 +4,9 @@
 #include <exception>
 #include <new>
 
+#include "BankInput.h"
 #include "BankLoadJob.h"
 #include "Explode.h"
-#include "FileByteSource.h"
 #include "FileError.h"
 #include "SlicedWork.h"
 
@@ -47,8 +47,8 @@ DocumentFiles::DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRun
 
 bool DocumentFiles::Open(const std::filesystem::path& path) {
   try {
-    FileByteSource source(path);
-    BankLoadJob job(source);
+    BankInput input(path);
+    BankLoadJob job(input.Scanner());
     LoadWork work(job);
     const QString label = QStringLiteral("Opening %1...").arg(ToQString(path.filename()));
     if (!m_runner.Run(m_window, label, work)) return false;

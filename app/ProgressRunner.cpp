@@ -36,7 +36,12 @@ bool ProgressRunner::Run(QWidget* parent, const QString& label, SlicedWork& work
       dialog->setAutoReset(false);
       dialog->show();
     }
-    if (dialog) dialog->setValue(static_cast<int>(work.Fraction() * kProgressSteps));
+    if (dialog) {
+      const double fraction = work.Fraction();
+      // A busy bar while the end cannot be told.
+      dialog->setMaximum(fraction < 0 ? 0 : kProgressSteps);
+      dialog->setValue(fraction < 0 ? 0 : static_cast<int>(fraction * kProgressSteps));
+    }
     QCoreApplication::processEvents(dialog ? QEventLoop::AllEvents
                                            : QEventLoop::ExcludeUserInputEvents);
     if (m_cancelRequested || (dialog && dialog->wasCanceled())) return false;

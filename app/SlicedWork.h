@@ -14,7 +14,7 @@ class SlicedWork {
   virtual ~SlicedWork() = default;
   // Does one step; true when the work is complete.
   virtual bool Step() = 0;
-  // How far the work has come, 0 to 1.
+  // How far the work has come, 0 to 1; below 0 while that cannot be told.
   virtual double Fraction() const = 0;
 };
 
@@ -27,9 +27,10 @@ class LoadWork final : public SlicedWork {
   explicit LoadWork(BankLoadJob& job) : m_job(job) {}
   bool Step() override { return m_job.Scan(kLoadStepBytes); }
   double Fraction() const override {
-    return m_job.Length() == 0
-               ? 1.0
-               : static_cast<double>(m_job.Position()) / static_cast<double>(m_job.Length());
+    const std::optional<std::uint64_t> length = m_job.Length();
+    if (!length) return -1.0;  // a pipe: its length is known only at its end
+    return *length == 0 ? 1.0
+                        : static_cast<double>(m_job.Position()) / static_cast<double>(*length);
   }
 
  private:

@@ -14,20 +14,13 @@ namespace zephyl {
 
 namespace {
 
-constexpr const char* kWriteAction = "Cannot write";
 constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kPermissionBits = 07777;
 
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return mask;
-}
-
-// A replaced file keeps its permissions; a new one gets the usual ones.
-mode_t ModeFor(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0) return info.st_mode & 07777;
-  return kNewFileMode & ~CurrentUmask();
 }
 
 void SyncFolderOf(const std::filesystem::path& path) {
@@ -47,8 +40,19 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : m_path(p
   m_fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (m_fd < 0) throw FileError::FromErrno(path, kWriteAction);
   m_tempPath = name.data();
-  m_buffer.reserve(kBufferSize);
-  if (::fchmod(m_fd, ModeFor(path)) != 0) {
+  m_out.emplace(m_fd, path);
+
+  // A replaced file keeps its owner where that is allowed (so the owner goes first: it clears
+  // set-id bits) and its permissions; a new one gets the usual ones.
+  struct stat old {};
+  mode_t mode = kNewFileMode & ~CurrentUmask();
+  if (::stat(path.c_str(), &old) == 0) {
+    if (::fchown(m_fd, old.st_uid, old.st_gid) != 0) {
+      // Not ours to give away: the new file stays the writer's own.
+    }
+    mode = old.st_mode & kPermissionBits;
+  }
+  if (::fchmod(m_fd, mode) != 0) {
     const FileError error = FileError::FromErrno(path, kWriteAction);
     Discard();
     throw error;
@@ -59,26 +63,8 @@ AtomicFileWriter::~AtomicFileWriter() {
   Discard();
 }
 
-void AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
-  m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
-  if (m_buffer.size() >= kBufferSize) Flush();
-}
-
-void AtomicFileWriter::Flush() {
-  std::size_t done = 0;
-  while (done < m_buffer.size()) {
-    const ssize_t put = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      throw FileError::FromErrno(m_path, kWriteAction);
-    }
-    done += static_cast<std::size_t>(put);
-  }
-  m_buffer.clear();
-}
-
 void AtomicFileWriter::Commit() {
-  Flush();
+  m_out->Flush();
   const bool synced = ::fsync(m_fd) == 0;
   const int syncError = errno;
   const bool closed = ::close(m_fd) == 0;

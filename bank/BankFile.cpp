@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "AtomicFileWriter.h"
-#include "FileByteSource.h"
+#include "BankInput.h"
+#include "OutputFile.h"
 
 namespace zephyl {
 
@@ -12,31 +12,35 @@ constexpr std::uint64_t kMaxReserved = 1 << 20;
 }
 
 bool DumpScanner::Next(CPatch& patch) {
-  while (m_position + kDumpSize <= m_archive.Length()) {
+  while (m_archive.HasBytes(m_position, kDumpSize)) {
     patch = CPatch{};
     patch.m_readPos = m_position;
     patch.Serialize(m_archive);
     m_position = patch.m_readPos;
     if (patch.m_bValid) {
-      // A dump may begin at its manufacturer id, without the start byte in front.
+      // A dump may begin at its manufacturer id, without the start byte in front. Both are
+      // still at hand: the archive keeps one dump's worth of bytes behind.
       const std::uint64_t fromId = m_position - (kDumpSize - 1);
-      const bool hasStart = fromId > 0 && m_archive.BytesFrom(fromId - 1).front() == kSysExStart;
+      const auto before =
+          fromId > 0 ? m_archive.BytesFrom(fromId - 1) : std::span<const std::uint8_t>{};
+      const bool hasStart = !before.empty() && before.front() == kSysExStart;
       m_dumpStart = hasStart ? fromId - 1 : fromId;
+      const auto dump = hasStart ? before : m_archive.BytesFrom(fromId);
+      std::copy_n(dump.begin(), kHeaderSize, m_header.begin());
       m_dumpBytes += m_position - m_dumpStart;
       return true;
     }
   }
-  m_position = m_archive.Length();
+  m_position = m_archive.Length().value_or(m_position);
   return false;
 }
 
-LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {
-  DumpScanner scanner(source);
+LoadResult LoadBank(CQuensetDoc& doc, DumpScanner& scanner) {
   std::vector<CPatch> found;
-  // Room for as many dumps as the source could hold, within reason: a huge file of junk must
-  // not reserve memory in proportion to its size.
-  found.reserve(
-      static_cast<std::size_t>(std::min<std::uint64_t>(source.Length() / kDumpSize, kMaxReserved)));
+  // Room for as many dumps as a file could hold, within reason: a huge file of junk must not
+  // reserve memory in proportion to its size. A stream grows the bank as dumps arrive.
+  found.reserve(static_cast<std::size_t>(
+      std::min<std::uint64_t>(scanner.Length().value_or(0) / kDumpSize, kMaxReserved)));
   CPatch patch;
   while (scanner.Next(patch)) found.push_back(patch);
 
@@ -47,9 +51,19 @@ LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {
   return result;
 }
 
+LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {
+  DumpScanner scanner(source);
+  return LoadBank(doc, scanner);
+}
+
+LoadResult LoadBank(CQuensetDoc& doc, SequentialByteSource& source) {
+  DumpScanner scanner(source);
+  return LoadBank(doc, scanner);
+}
+
 LoadResult LoadBankFile(CQuensetDoc& doc, const std::filesystem::path& path) {
-  FileByteSource source(path);
-  return LoadBank(doc, source);
+  BankInput input(path);
+  return LoadBank(doc, input.Scanner());
 }
 
 void SaveBank(const CQuensetDoc& doc, ByteSink& sink) {
@@ -58,9 +72,9 @@ void SaveBank(const CQuensetDoc& doc, ByteSink& sink) {
 }
 
 void SaveBankFile(const CQuensetDoc& doc, const std::filesystem::path& path) {
-  AtomicFileWriter file(path);
-  SaveBank(doc, file);
-  file.Commit();
+  const std::unique_ptr<OutputFile> file = OpenOutputFile(path);
+  SaveBank(doc, *file);
+  file->Commit();
 }
 
 }  // namespace zephyl

@@ -2,8 +2,6 @@
 
 namespace zephyl {
 
-BankLoadJob::BankLoadJob(ByteSource& source) : m_scanner(source) {}
-
 bool BankLoadJob::Scan(std::uint64_t bytes) {
   const std::uint64_t until = m_scanner.Position() + bytes;
   CPatch patch;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "AtomicFileWriter.h"
+#include "OutputFile.h"
 
 namespace zephyl {
 
@@ -13,9 +13,9 @@ std::filesystem::path ExplodeFileName(std::size_t position, bool syx) {
 std::filesystem::path ExplodePatch(std::size_t position, const CPatch& patch,
                                    const std::filesystem::path& folder, bool syx) {
   std::filesystem::path path = folder / ExplodeFileName(position, syx);
-  AtomicFileWriter file(path);
-  file.Write(patch.ToDump());
-  file.Commit();
+  const std::unique_ptr<OutputFile> file = OpenOutputFile(path);
+  file->Write(patch.ToDump());
+  file->Commit();
   return path;
 }
 

@@ -10,8 +10,8 @@ namespace zephyl {
 // "nord" + 0-based position + ".syx" or ".zpf".
 std::filesystem::path ExplodeFileName(std::size_t position, bool syx);
 
-// Writes one patch's program dump into its own file in `folder`, replacing any file there;
-// returns the file's path.
+// Writes one patch's program dump into its own file in `folder`, replacing any file there as
+// saving a bank does; returns the file's path.
 std::filesystem::path ExplodePatch(std::size_t position, const CPatch& patch,
                                    const std::filesystem::path& folder, bool syx);
 

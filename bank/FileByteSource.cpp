@@ -1,7 +1,5 @@
 #include "FileByteSource.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,27 +7,6 @@
 #include "FileError.h"
 
 namespace zephyl {
-
-namespace {
-constexpr const char* kOpenAction = "Cannot open";
-}
-
-FileByteSource::FileByteSource(const std::filesystem::path& path) : m_path(path) {
-  m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (m_fd < 0) throw FileError::FromErrno(path, kOpenAction);
-  struct stat info {};
-  if (::fstat(m_fd, &info) != 0) {
-    const FileError error = FileError::FromErrno(path, kOpenAction);
-    ::close(m_fd);
-    throw error;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    ::close(m_fd);
-    throw FileError(path, kOpenAction,
-                    S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file");
-  }
-  m_length = static_cast<std::uint64_t>(info.st_size);
-}
 
 FileByteSource::~FileByteSource() {
   ::close(m_fd);

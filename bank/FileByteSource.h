@@ -6,10 +6,13 @@
 
 namespace zephyl {
 
-// A regular file opened for reading; errors throw FileError naming the file.
+// A regular file open for reading at random; errors throw FileError naming it. BankInput opens
+// it.
 class FileByteSource final : public ByteSource {
  public:
-  explicit FileByteSource(const std::filesystem::path& path);
+  // Takes over `fd`, a regular file of `length` bytes open as `path`.
+  FileByteSource(int fd, const std::filesystem::path& path, std::uint64_t length)
+      : m_path(path), m_fd(fd), m_length(length) {}
   ~FileByteSource() override;
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;

@@ -6,6 +6,8 @@
 
 namespace zephyl {
 
+inline constexpr const char* kWriteAction = "Cannot write";
+
 // A file operation that failed. The message names the file and the reason:
 // Cannot open "x.zpf": No such file or directory
 class FileError : public std::runtime_error {

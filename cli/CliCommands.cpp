@@ -6,13 +6,14 @@
 #include <ostream>
 
 #include "BankFile.h"
+#include "BankInput.h"
 #include "CQuensetDoc.h"
 #include "Explode.h"
-#include "FileByteSource.h"
 #include "FileError.h"
 #include "ParameterNames.h"
 #include "Procreation.h"
 #include "RandomSource.h"
+#include "StandardStream.h"
 
 namespace zephyl::cli {
 
@@ -26,12 +27,21 @@ std::string Hex(std::uint8_t byte) {
   return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
 }
 
+// How messages name a file; "-" is standard input or output.
+std::string Named(const Path& file, const char* standardStream) {
+  return IsStandardStream(file) ? standardStream : '"' + file.string() + '"';
+}
+
+std::string NamedInput(const Path& file) {
+  return Named(file, "standard input");
+}
+
 // Loads `file` into the current bank of `doc`; false, with the reason on `err`, when it cannot
 // be read or holds no complete dump.
 bool LoadNonEmpty(CQuensetDoc& doc, const Path& file, Console console) {
   try {
     if (LoadBankFile(doc, file).patchesAdded > 0) return true;
-    console.err << "\"" << file.string() << "\" holds no complete program dump\n";
+    console.err << NamedInput(file) << " holds no complete program dump\n";
   } catch (const FileError& error) {
     console.err << error.what() << '\n';
   }
@@ -50,7 +60,7 @@ bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
     return false;
   }
   console.err << "Wrote " << Counted(doc.PatchCount(doc.CurrentBank()), "patch", "patches")
-              << " to \"" << output.string() << "\"\n";
+              << " to " << Named(output, "standard output") << '\n';
   return true;
 }
 
@@ -87,16 +97,16 @@ int Info(const std::vector<Path>& files, Console console) {
   int status = kExitOk;
   for (const Path& file : files) {
     try {
-      FileByteSource source(file);
-      DumpScanner scanner(source);
-      std::vector<std::uint64_t> starts;
+      // Headers are kept as the scan finds them: a stream cannot be read twice.
+      BankInput input(file);
+      DumpScanner& scanner = input.Scanner();
+      std::vector<std::array<std::uint8_t, kHeaderSize>> headers;
       CPatch patch;
-      while (scanner.Next(patch)) starts.push_back(scanner.DumpStart());
-      console.out << file.string() << ": " << Counted(starts.size(), "patch", "patches") << ", "
+      while (scanner.Next(patch)) headers.push_back(scanner.DumpHeader());
+      console.out << file.string() << ": " << Counted(headers.size(), "patch", "patches") << ", "
                   << Counted(scanner.BytesSkipped(), "byte", "bytes") << " skipped\n";
-      for (std::size_t n = 0; n < starts.size(); ++n) {
-        std::array<std::uint8_t, kHeaderSize> header{};
-        source.ReadAt(starts[n], header);
+      for (std::size_t n = 0; n < headers.size(); ++n) {
+        const auto& header = headers[n];
         // A dump that begins at its manufacturer id has no start byte to show.
         const bool hasStart = header[0] == kSysExStart;
         console.out << std::setw(6) << n + 1 << "  " << (hasStart ? Hex(header[0]) : "--");
@@ -122,8 +132,8 @@ int Dump(const Path& file, const DumpOptions& options, Console console) {
   std::size_t last = bank.size();
   if (options.patch) {
     if (*options.patch < 1 || *options.patch > bank.size()) {
-      console.err << "There is no patch " << *options.patch << ": \"" << file.string()
-                  << "\" holds " << bank.size() << '\n';
+      console.err << "There is no patch " << *options.patch << ": " << NamedInput(file) << " holds "
+                  << bank.size() << '\n';
       return kExitBadUsage;
     }
     first = *options.patch - 1;
@@ -148,7 +158,7 @@ int Merge(const std::vector<Path>& files, const Path& output, Console console) {
     try {
       const LoadResult result = LoadBankFile(doc, file);
       if (result.patchesAdded == 0) {
-        console.err << "\"" << file.string() << "\" holds no complete program dump\n";
+        console.err << NamedInput(file) << " holds no complete program dump\n";
       }
     } catch (const FileError& error) {
       console.err << error.what() << '\n';
@@ -167,7 +177,7 @@ int Procreate(const Path& file, const Path& output, const BreedOptions& options,
   CQuensetDoc doc;
   if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
   if (doc.PatchCount(kWorkBank) < 2) {
-    console.err << "Breeding needs at least 2 patches; \"" << file.string() << "\" holds 1\n";
+    console.err << "Breeding needs at least 2 patches; " << NamedInput(file) << " holds 1\n";
     return kExitFailed;
   }
   doc.m_childrenPerParent = options.children;

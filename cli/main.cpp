@@ -1,5 +1,8 @@
 // zephyl-cli: the bank and breeding operations of the editor, for scripts and headless use.
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <ctime>
 #include <iostream>
 
@@ -22,9 +25,12 @@ std::uint32_t SeedOrNow(const std::optional<std::uint32_t>& seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away is a failed write, reported like any other, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
   CLI::App app{
       "Zephyl: patch banks and breeding for the NordLead, from the command line.\n"
-      "Bank files are rows of 139-byte program dumps (.zpf or .syx)."};
+      "Bank files are rows of 139-byte program dumps (.zpf or .syx); \"-\" is standard input\n"
+      "or output."};
   // Checked after parsing, so that an unknown command is reported as such.
   app.require_subcommand(0, 1);
   app.set_version_flag("--version", "zephyl-cli 0.65");
@@ -110,6 +116,11 @@ int main(int argc, char** argv) {
   if (app.get_subcommands().empty()) {
     std::cerr << "A command is required\n" << app.help();
     return kExitBadUsage;
+  }
+  // Results that did not all reach their reader are a failure as well.
+  if (!std::cout.flush()) {
+    std::cerr << "Cannot write \"-\": " << std::strerror(errno) << '\n';
+    return kExitFailed;
   }
   return status;
 }

@@ -1,5 +1,7 @@
 // Loads arbitrary bytes into a bank that already holds patches, and checks that nothing
-// already there is lost, the bank's bookkeeping holds, and saving gives the same bank back.
+// already there is lost, the bank's bookkeeping holds, saving gives the same bank back, and a
+// pipe of the same bytes gives the same patches.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -9,6 +11,30 @@
 #include "MemoryByteSource.h"
 
 using namespace zephyl;
+
+namespace {
+
+// Serves bytes front to back as a pipe does, in reads of 1 to `maxRead` bytes.
+class Trickle final : public SequentialByteSource {
+ public:
+  Trickle(std::span<const std::uint8_t> bytes, std::size_t maxRead)
+      : m_bytes(bytes), m_maxRead(maxRead) {}
+  std::size_t Read(std::span<std::uint8_t> out) override {
+    const std::size_t count =
+        std::min({out.size(), 1 + (m_reads++ * 7919) % m_maxRead, m_bytes.size() - m_pos});
+    std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), count, out.begin());
+    m_pos += count;
+    return count;
+  }
+
+ private:
+  std::span<const std::uint8_t> m_bytes;
+  std::size_t m_maxRead;
+  std::size_t m_pos = 0;
+  std::size_t m_reads = 0;
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -24,8 +50,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto before = doc.Bank(0);
   const bool placeholder = doc.IsPlaceholder(0);
 
-  MemoryByteSource source(std::span<const std::uint8_t>(data + 1, size - 1));
+  const std::span<const std::uint8_t> bytes(data + 1, size - 1);
+  MemoryByteSource source(bytes);
   const LoadResult result = LoadBank(doc, source);
+
+  // The same bytes through a pipe, in reads of varying size, give the same patches.
+  CQuensetDoc piped;
+  Trickle pipe(bytes, 1 + setup);
+  const LoadResult pipedResult = LoadBank(piped, pipe);
+  if (pipedResult.patchesAdded != result.patchesAdded ||
+      pipedResult.bytesSkipped != result.bytesSkipped) {
+    std::abort();
+  }
+  const std::size_t found = pipedResult.patchesAdded;
+  for (std::size_t i = 0; i < found; ++i) {
+    const CPatch& loaded = doc.PatchAt(0, doc.PatchCount(0) - found + i);
+    if (piped.PatchAt(0, i).m_values != loaded.m_values) std::abort();
+  }
 
   const auto& after = doc.Bank(0);
   const std::size_t removed = (placeholder && result.patchesAdded > 0) ? 1 : 0;

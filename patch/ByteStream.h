@@ -16,6 +16,15 @@ class ByteSource {
   virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 };
 
+// Sequential input whose length is known only once it ends: a pipe, a FIFO, a terminal, a device.
+class SequentialByteSource {
+ public:
+  virtual ~SequentialByteSource() = default;
+  // Copies the next bytes into `out`, at least one and at most out.size(), and returns how many;
+  // 0 only at the end. Throws on an I/O error.
+  virtual std::size_t Read(std::span<std::uint8_t> out) = 0;
+};
+
 // Sequential output. Throws on an I/O error.
 class ByteSink {
  public:

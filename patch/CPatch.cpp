@@ -49,10 +49,7 @@ Dump CPatch::ToDump() const {
 // dumps are skipped. Header bytes past the id are consumed unchecked and the nibbles unmasked:
 // files written by other tools rely on being read this leniently.
 void CPatch::Load(CArchive& ar) {
-  const std::uint64_t length = ar.Length();
   m_bValid = false;
-  if (m_readPos >= length) return;
-
   std::uint32_t count = 0;
   const auto complete = [this](std::size_t consumed) {
     m_terminator = kSysExEnd;
@@ -60,13 +57,10 @@ void CPatch::Load(CArchive& ar) {
     m_bValid = true;
   };
   while (true) {
-    auto bytes = ar.BytesFrom(m_readPos);
-    if (bytes.empty()) {  // the source ended before its stated length
-      m_readPos = length;
-      return;
-    }
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), length - m_readPos));
+    // None at the end: the read failed there, or, when it began behind the end, where it began.
+    const auto bytes = ar.BytesFrom(m_readPos);
+    if (bytes.empty()) return;
+    const std::size_t n = bytes.size();
     const std::uint8_t* data = bytes.data();
     std::size_t i = 0;
     while (i < n) {
@@ -110,7 +104,6 @@ void CPatch::Load(CArchive& ar) {
       }
     }
     m_readPos += i;
-    if (m_readPos >= length) return;
   }
 }
 

@@ -212,7 +212,8 @@ TEST(StagedJobTest, GenerationSizeCountsOnlyWhatIsBred) {
 TEST(StagedJobTest, LoadingInSlicesFindsWhatOneLoadFindsAndChangesNothingUntilApplied) {
   const Bytes bytes = Concat({Junk(20), DumpsOf({1, 2, 3}), Junk(50), DumpsOf({4}), Junk(100)});
   MemoryByteSource source(bytes);
-  BankLoadJob job(source);
+  DumpScanner scanner(source);
+  BankLoadJob job(scanner);
   CQuensetDoc doc;
   std::size_t steps = 1;
   while (!job.Scan(kDumpSize)) ++steps;

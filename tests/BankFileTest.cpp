@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
 
 #include "BankFile.h"
 #include "Explode.h"
@@ -80,8 +84,9 @@ TEST(BankFileTest, UnreadableFilesThrowNamingTheFileAndLeaveTheBankAlone) {
   EXPECT_EQ(Marks(doc.Bank(0)), std::vector<int>{1});
 }
 
-// A long run of junk served without holding it, remembering the largest read asked for.
-class EndlessJunk final : public ByteSource {
+// A long run of junk served without holding it, as a file or as a pipe, remembering the largest
+// read asked for.
+class EndlessJunk final : public ByteSource, public SequentialByteSource {
  public:
   std::uint64_t Length() const override { return kLength; }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
@@ -91,15 +96,64 @@ class EndlessJunk final : public ByteSource {
     std::fill_n(out.begin(), count, 0x7E);
     return count;
   }
+  std::size_t Read(std::span<std::uint8_t> out) override {
+    const std::size_t count = ReadAt(m_served, out);
+    m_served += count;
+    return count;
+  }
   static constexpr std::uint64_t kLength = 64ull << 20;
   std::size_t largestRead = 0;
+
+ private:
+  std::uint64_t m_served = 0;
 };
 
 TEST(BankFileTest, HugeJunkIsScannedInBoundedChunks) {
-  EndlessJunk junk;
+  EndlessJunk file;
+  EndlessJunk pipe;
   CQuensetDoc doc;
-  EXPECT_EQ(LoadBank(doc, junk).bytesSkipped, EndlessJunk::kLength);
-  EXPECT_LE(junk.largestRead, CArchive::kChunkSize);
+  EXPECT_EQ(LoadBank(doc, static_cast<ByteSource&>(file)).bytesSkipped, EndlessJunk::kLength);
+  EXPECT_EQ(LoadBank(doc, static_cast<SequentialByteSource&>(pipe)).bytesSkipped,
+            EndlessJunk::kLength);
+  EXPECT_LE(file.largestRead, CArchive::kChunkSize);
+  EXPECT_LE(pipe.largestRead, CArchive::kChunkSize);
+}
+
+// A pipe does not know where it ends, yet must leave a final stretch shorter than a dump
+// unscanned just as a file does, and find the same dumps at the same places.
+TEST(BankFileTest, AStreamGivesWhatAFileOfTheSameBytesGives) {
+  std::mt19937 gen(2024);
+  const Bytes dump = DumpOf(FilledPatch(5));
+  const Bytes bare(dump.begin() + 1, dump.end());  // begins at its manufacturer id: 138 bytes
+  std::vector<Bytes> streams = {bare, Concat({dump, bare}), Concat({bare, Junk(1)}),
+                                Concat({Junk(1), bare}), Concat({dump, Junk(1), bare})};
+  for (int round = 0; round < 300; ++round) {
+    Bytes stream;
+    for (int piece = gen() % 6; piece-- > 0;) {
+      const Bytes& whole = gen() % 2 ? dump : bare;
+      stream.insert(stream.end(), whole.begin(),
+                    whole.begin() + (gen() % 4 ? whole.size() : gen() % 139));
+      stream.insert(stream.end(), gen() % 3, static_cast<std::uint8_t>(gen() % 2 ? 0x33 : 0xF0));
+    }
+    streams.push_back(stream);
+  }
+  using Found = std::tuple<std::uint64_t, std::array<std::uint8_t, kHeaderSize>,
+                           std::array<std::uint8_t, kParameterCount>>;
+  const auto scanAll = [](DumpScanner&& scanner) {
+    std::vector<Found> found;
+    for (CPatch patch; scanner.Next(patch);) {
+      found.emplace_back(scanner.DumpStart(), scanner.DumpHeader(), patch.m_values);
+    }
+    return std::pair(found, scanner.BytesSkipped());
+  };
+  for (const Bytes& stream : streams) {
+    MemoryByteSource file(stream);
+    const auto expected = scanAll(DumpScanner(file));
+    for (std::size_t piece : {1, 138, 139, 5000}) {
+      TrickleSource pipe(stream, piece);
+      ASSERT_EQ(scanAll(DumpScanner(pipe)), expected) << stream.size() << " bytes, " << piece;
+    }
+  }
 }
 
 TEST(BankFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
@@ -120,6 +174,92 @@ TEST(BankFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
   ::stat((folder / "keep.zpf").c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+// A temporary file of a save is named after its target with six characters more.
+bool HoldsTemporaryFile(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename();
+    if (name.size() > 7 && name[name.size() - 7] == '.') return true;
+  }
+  return false;
+}
+
+TEST(BankFileTest, SavingThroughLinksReplacesTheFinalTargetAndKeepsTheLinks) {
+  namespace fs = std::filesystem;
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> links;  // link, what it holds; @: the folder
+    std::string target;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{{"link.zpf", "bank.zpf"}}, "bank.zpf"},
+           {{{"link.zpf", "@/bank.zpf"}}, "bank.zpf"},
+           {{{"link.zpf", "other/bank.zpf"}}, "other/bank.zpf"},
+           // A chain: each relative link is taken from its own folder.
+           {{{"link.zpf", "other/hop.zpf"}, {"other/hop.zpf", "../bank.zpf"}}, "bank.zpf"},
+           // A link to nothing creates its target.
+           {{{"link.zpf", "other/new.zpf"}}, "other/new.zpf"}}) {
+    TempFolder folder;
+    fs::create_directory(folder / "other");
+    for (const char* old : {"bank.zpf", "other/bank.zpf"}) {
+      WriteFile(folder / old, Junk(10));
+      ::chmod((folder / old).c_str(), 0640);
+    }
+    for (auto [link, to] : c.links) {
+      if (to[0] == '@') to.replace(0, 1, folder.Path().string());
+      fs::create_symlink(to, folder / link);
+    }
+    CQuensetDoc doc;
+    doc.AppendPatches(0, FilledPatches({1, 2}));
+    SaveBankFile(doc, folder / "link.zpf");
+    const std::string name = c.links.back().second;
+    EXPECT_EQ(ReadFile(folder / c.target), DumpsOf({1, 2})) << name;
+    for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(folder / link.first)) << name;
+    struct stat info {};
+    ::stat((folder / c.target).c_str(), &info);
+    EXPECT_TRUE(c.target == "other/new.zpf" || (info.st_mode & 0777) == 0640) << name;
+    EXPECT_FALSE(HoldsTemporaryFile(folder.Path()) || HoldsTemporaryFile(folder / "other"));
+  }
+  TempFolder folder;
+  fs::create_symlink("b.zpf", folder / "a.zpf");
+  fs::create_symlink("a.zpf", folder / "b.zpf");
+  EXPECT_THROW(SaveBankFile(CQuensetDoc{}, folder / "a.zpf"), FileError);
+  fs::create_symlink("kept.syx", folder / "nord0.zpf");
+  ExplodePatch(0, FilledPatch(4), folder.Path(), false);
+  EXPECT_TRUE(fs::is_symlink(folder / "nord0.zpf"));
+  EXPECT_EQ(ReadFile(folder / "kept.syx"), DumpsOf({4}));
+}
+
+// As root, who may write anywhere, the attempt runs in a child that has given that up.
+TEST(BankFileTest, AReadOnlyTargetFolderFailsNamingTheTargetAndKeepsEverything) {
+  TempFolder folder;
+  const auto target = folder / "ro" / "bank.zpf";
+  std::filesystem::create_directory(folder / "ro");
+  WriteFile(target, DumpsOf({9}));
+  std::filesystem::create_symlink("ro/bank.zpf", folder / "link.zpf");
+  ::chmod(folder.Path().c_str(), 0755);
+  ::chmod((folder / "ro").c_str(), 0555);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(2);
+    for (const char* name : {"ro/bank.zpf", "link.zpf"}) {
+      try {
+        SaveBankFile(CQuensetDoc{}, folder / name);
+        ::_exit(1);
+      } catch (const FileError& error) {
+        if (std::string(error.what()).find(target.string()) == std::string::npos) ::_exit(1);
+      }
+    }
+    ::_exit(0);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ::chmod((folder / "ro").c_str(), 0755);
+  EXPECT_EQ(ReadFile(target), DumpsOf({9}));
+  EXPECT_FALSE(HoldsTemporaryFile(folder / "ro"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.zpf"));
 }
 
 TEST(BankFileTest, ExplodeWritesOneFilePerPatchLastFirstAndNamesAFailure) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -27,21 +31,27 @@ std::string Quote(const std::string& text) {
 struct Outcome {
   int status = -1;
   std::string err;
+  Bytes out;
 };
 
-// Runs the real binary in `folder`, for what only the process shows: exit codes and stderr.
-Outcome RunCli(const std::vector<std::string>& args, const std::filesystem::path& folder = ".") {
+// Runs a shell command in `folder`, in which `zephyl` is the real binary, for what only the
+// process shows: exit codes, standard output and standard error.
+Outcome RunShell(const std::string& command, const std::filesystem::path& folder = ".") {
   TempFolder capture;
-  std::string command = "cd " + Quote(folder.string()) + " && " + Quote(ZEPHYL_CLI_PATH);
-  for (const std::string& arg : args) {
-    command += ' ';
-    command += Quote(arg);
-  }
-  command += " >/dev/null 2>";
-  command += Quote((capture / "err").string());
-  const int raw = std::system(command.c_str());
+  const std::string script = "zephyl() { " + Quote(ZEPHYL_CLI_PATH) + " \"$@\"; }; cd " +
+                             Quote(folder.string()) + " && { " + command + "; } >" +
+                             Quote((capture / "out").string()) + " 2>" +
+                             Quote((capture / "err").string());
+  const int raw = std::system(script.c_str());
   const Bytes err = ReadFile(capture / "err");
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end())};
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end()),
+          ReadFile(capture / "out")};
+}
+
+Outcome RunCli(const std::vector<std::string>& args, const std::filesystem::path& folder = ".") {
+  std::string command = "zephyl";
+  for (const std::string& arg : args) command += ' ' + Quote(arg);
+  return RunShell(command, folder);
 }
 
 class CliTest : public ::testing::Test {
@@ -107,6 +117,62 @@ TEST_F(CliTest, TheSameSeedGivesTheSameBytesAndTheClockSeedIsPrinted) {
     ASSERT_EQ(unseeded.err.rfind("Seed: ", 0), 0u) << command[0] << ": " << unseeded.err;
     run("e", {"--seed", unseeded.err.substr(6, unseeded.err.find('\n') - 6)});
     EXPECT_EQ(ReadFile(Path("d")), ReadFile(Path("e"))) << command[0];
+  }
+}
+
+TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinks) {
+  const auto& folder = m_folder.Path();
+  WriteFile(Path("parents.zpf"), DumpsOf({1, 9, 40}));
+  // Standard output gets exactly what a file would, and every message goes to stderr.
+  for (const std::string command :
+       {"random --count 8 --seed 3", "merge parents.zpf", "procreate parents.zpf --seed 3",
+        "invert parents.zpf", "modify parents.zpf --seed 3"}) {
+    RunShell("zephyl " + command + " -o file.zpf", folder);
+    const Outcome piped = RunShell("zephyl " + command + " -o -", folder);
+    EXPECT_EQ(piped.out, ReadFile(Path("file.zpf"))) << command;
+    EXPECT_NE(piped.err.find(" to standard output\n"), std::string::npos) << piped.err;
+  }
+  const Outcome unseeded = RunShell("zephyl random -o - --count 8", folder);
+  EXPECT_EQ(unseeded.out.size(), 8u * 139);
+  EXPECT_EQ(unseeded.err.rfind("Seed: ", 0), 0u);
+
+  RunShell(
+      "zephyl random -o - --count 8 --seed 1 | zephyl procreate - -o kids.zpf --seed 2 && "
+      "zephyl random -o r.zpf --count 8 --seed 1 && zephyl procreate r.zpf -o k.zpf --seed 2",
+      folder);
+  EXPECT_EQ(ReadFile(Path("kids.zpf")), ReadFile(Path("k.zpf")));
+  for (const char* input : {"-", "/dev/stdin"}) {
+    const Bytes out = RunShell("cat parents.zpf | zephyl info " + std::string(input), folder).out;
+    EXPECT_EQ(std::string(out.begin(), out.end()).rfind(input + std::string(": 3 patches,"), 0),
+              0u);
+  }
+  RunShell(
+      "mkdir sub && ln -s sub/real.zpf link.zpf && mkfifo fifo && "
+      "cat parents.zpf | zephyl merge parents.zpf - -o link.zpf && "
+      "{ zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }",
+      folder);
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.zpf")));
+  EXPECT_EQ(ReadFile(Path("sub/real.zpf")), DumpsOf({1, 9, 40, 1, 9, 40}));
+  EXPECT_EQ(ReadFile(Path("got.zpf")), DumpsOf({1, 9, 40}));
+  EXPECT_TRUE(std::filesystem::is_fifo(Path("fifo")));
+}
+
+TEST_F(CliTest, AFailedWriteIsAnErrorNamingThePath) {
+  const auto& folder = m_folder.Path();
+  // A reader that goes away: the pipe breaks once its buffer is full.
+  const Outcome broken =
+      RunShell("{ zephyl random -o - --count 20000 --seed 1; echo $? >&2; } | true", folder);
+  EXPECT_EQ(broken.err, std::string("Cannot write \"-\": ") + std::strerror(EPIPE) + "\n1\n");
+  if (::mknod(Path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
+    GTEST_SKIP() << "cannot make device nodes here: " << std::strerror(errno);
+  }
+  for (const auto& [command, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"zephyl random -o full --seed 1", "full"},
+           {"zephyl random -o - --seed 1 >full", "-"},
+           {"zephyl random -o - --seed 1 2>/dev/null | zephyl dump - >full", "-"}}) {
+    const Outcome outcome = RunShell(command, folder);
+    EXPECT_EQ(outcome.status, 1) << command;
+    EXPECT_EQ(outcome.err, "Cannot write \"" + shown + "\": " + std::strerror(ENOSPC) + "\n");
   }
 }
 

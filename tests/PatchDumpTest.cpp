@@ -76,13 +76,20 @@ TEST(PatchDumpTest, BufferedReadAgreesWithByteByByteReadingAtAnyChunkSize) {
       }
     }
     for (std::size_t chunk : {1, 7, 139, 4096}) {
+      // The same bytes through a pipe, read once from front to back in pieces of any size.
+      TrickleSource pipe(stream, chunk);
+      CArchive piped(pipe, chunk);
       for (std::uint64_t pos = 0; pos < stream.size();) {
         const CPatch expected = ReferenceRead(stream, pos);
-        const CPatch actual = ReadAt(stream, pos, chunk);
-        ASSERT_EQ(actual.m_bValid, expected.m_bValid) << "round " << round << " at " << pos;
-        ASSERT_EQ(actual.m_readPos, expected.m_readPos) << "round " << round << " at " << pos;
-        ASSERT_EQ(actual.m_values, expected.m_values) << "round " << round << " at " << pos;
-        pos = actual.m_readPos;
+        CPatch fromPipe;
+        fromPipe.m_readPos = pos;
+        fromPipe.Serialize(piped);
+        for (const CPatch& actual : {ReadAt(stream, pos, chunk), fromPipe}) {
+          ASSERT_EQ(actual.m_bValid, expected.m_bValid) << "round " << round << " at " << pos;
+          ASSERT_EQ(actual.m_readPos, expected.m_readPos) << "round " << round << " at " << pos;
+          ASSERT_EQ(actual.m_values, expected.m_values) << "round " << round << " at " << pos;
+        }
+        pos = expected.m_readPos;
       }
     }
   }

@@ -1,5 +1,6 @@
 #include "TestPatches.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -58,6 +59,14 @@ CPatch ReadAt(const Bytes& bytes, std::uint64_t offset, std::size_t chunkSize) {
   patch.m_readPos = offset;
   patch.Serialize(archive);
   return patch;
+}
+
+std::size_t TrickleSource::Read(std::span<std::uint8_t> out) {
+  const std::size_t piece = 1 + (m_reads++ * 7919) % m_maxRead;
+  const std::size_t count = std::min({out.size(), piece, m_bytes.size() - m_pos});
+  std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), count, out.begin());
+  m_pos += count;
+  return count;
 }
 
 TempFolder::TempFolder() {

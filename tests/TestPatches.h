@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "ByteStream.h"
 #include "CPatch.h"
 #include "RandomSource.h"
 
@@ -24,6 +25,19 @@ Bytes Junk(std::size_t count, std::uint8_t byte = 0x11);
 
 // Reads the next dump from `bytes` at `offset`, as loading does.
 CPatch ReadAt(const Bytes& bytes, std::uint64_t offset, std::size_t chunkSize = 4096);
+
+// Serves `bytes` as a pipe would: front to back, in reads of 1 to `maxRead` bytes that vary.
+class TrickleSource final : public SequentialByteSource {
+ public:
+  TrickleSource(const Bytes& bytes, std::size_t maxRead) : m_bytes(bytes), m_maxRead(maxRead) {}
+  std::size_t Read(std::span<std::uint8_t> out) override;
+
+ private:
+  const Bytes& m_bytes;
+  std::size_t m_maxRead;
+  std::size_t m_pos = 0;
+  std::size_t m_reads = 0;
+};
 
 // Plays back fixed draws, repeating the last one; counts what was drawn.
 class ScriptedRandom final : public RandomSource {

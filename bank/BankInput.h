@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "BankFile.h"
+
+namespace zephyl {
+
+// A bank file opened for reading. "-" is standard input, read from where it stands; a regular
+// file is read at random; anything else that can be read (a pipe, a FIFO, /dev/stdin, a terminal,
+// a device) is read once, front to back, in no more memory than a file needs. Errors throw
+// FileError naming the path.
+class BankInput {
+ public:
+  explicit BankInput(const std::filesystem::path& path);
+  BankInput(const BankInput&) = delete;
+  BankInput& operator=(const BankInput&) = delete;
+
+  DumpScanner& Scanner() { return *m_scanner; }
+
+ private:
+  std::unique_ptr<ByteSource> m_file;
+  std::unique_ptr<SequentialByteSource> m_stream;
+  std::optional<DumpScanner> m_scanner;
+};
+
+}  // namespace zephyl

@@ -1,0 +1,31 @@
+#include "StreamByteSource.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "FileError.h"
+
+namespace zephyl {
+
+StreamByteSource::~StreamByteSource() {
+  if (m_owned) ::close(m_fd);
+}
+
+std::size_t StreamByteSource::Read(std::span<std::uint8_t> out) {
+  while (true) {
+    const ssize_t got = ::read(m_fd, out.data(), out.size());
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      // A descriptor handed over in non-blocking mode: wait for data as a blocking one would.
+      pollfd ready{m_fd, POLLIN, 0};
+      ::poll(&ready, 1, -1);
+      continue;
+    }
+    throw FileError::FromErrno(m_path, "Cannot read");
+  }
+}
+
+}  // namespace zephyl
