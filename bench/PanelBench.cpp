@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "CPanelEditor.h"
+#include "NullPanelHost.h"
 #include "PanelDrawing.h"
 #include "PanelPictures.h"
 #include "QtPanelSurface.h"
@@ -17,16 +18,6 @@ namespace {
 constexpr int kImageWidth = 550;
 constexpr int kImageHeight = 300;
 constexpr std::uint32_t kSeed = 0x0A;
-
-class NoHost final : public PanelHost {
- public:
-  void Invalidate(const PanelRect&) override {}
-  void CapturePointer() override {}
-  void ReleasePointer() override {}
-  void SendShortMessage(std::uint8_t, std::uint8_t, std::uint8_t) override {}
-  void SendPatch() override {}
-  void Execute(BankCommand) override {}
-};
 
 class NoMessages final : public DibMessages {
  public:
@@ -49,7 +40,7 @@ void BM_DrawPanel(benchmark::State& state) {
   EnsureGuiApplication();
   CQuensetDoc doc;
   doc.AppendPatches(doc.CurrentBank(), RandomPatches(1, kSeed));
-  NoHost host;
+  NullPanelHost host;
   CPanelEditor editor(doc, host);
   editor.SetMorphMode(state.range(0) != 0);
   PanelPictures pictures;

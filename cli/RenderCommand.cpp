@@ -8,6 +8,7 @@
 #include "BankFile.h"
 #include "CPanelEditor.h"
 #include "FileError.h"
+#include "NullPanelHost.h"
 #include "OutputFile.h"
 #include "PanelPictures.h"
 #include "RenderPanel.h"
@@ -16,17 +17,6 @@
 namespace zephyl::cli {
 
 namespace {
-
-// A panel on no window: nothing to invalidate, capture or send.
-class NoHost final : public PanelHost {
- public:
-  void Invalidate(const PanelRect&) override {}
-  void CapturePointer() override {}
-  void ReleasePointer() override {}
-  void SendShortMessage(std::uint8_t, std::uint8_t, std::uint8_t) override {}
-  void SendPatch() override {}
-  void Execute(BankCommand) override {}
-};
 
 class ErrorMessages final : public DibMessages {
  public:
@@ -85,7 +75,7 @@ int Render(const Path& file, const Path& output, const RenderOptions& options, C
   doc.SetCurrentIndex(bank, patch - 1);
 
   EnsureGuiApplication();
-  NoHost host;
+  NullPanelHost host;
   CPanelEditor editor(doc, host);
   editor.SetMorphMode(options.morph);
   editor.SelectSlot(options.slot - 'A');

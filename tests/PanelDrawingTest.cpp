@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "CountingDibMessages.h"
 #include "PanelDrawing.h"
 #include "QtPanelSurface.h"
 #include "RecordingPanelHost.h"
@@ -10,12 +11,6 @@
 namespace zephyl::test {
 namespace {
 
-class CountingMessages final : public DibMessages {
- public:
-  void Show(std::string_view) override { ++count; }
-  int count = 0;
-};
-
 QRgb Qt(Rgb c) {
   return qRgb(c.r, c.g, c.b);
 }
@@ -23,7 +18,7 @@ QRgb Qt(Rgb c) {
 class PanelDrawingTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    CountingMessages messages;
+    CountingDibMessages messages;
     ASSERT_TRUE(s_pictures.AttachAll(messages));
   }
 

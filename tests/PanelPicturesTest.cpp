@@ -5,17 +5,12 @@
 #include <set>
 
 #include "BitmapResources.h"
+#include "CountingDibMessages.h"
 #include "PanelPictures.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
 namespace {
-
-class CountingMessages final : public DibMessages {
- public:
-  void Show(std::string_view) override { ++count; }
-  int count = 0;
-};
 
 constexpr std::uint32_t Argb(int r, int g, int b) {
   return 0xFF000000u | r << 16 | g << 8 | b;
@@ -41,7 +36,7 @@ TEST(PanelPicturesTest, EveryResourceHasItsSizeFormatAndColours) {
   for (const Format& f : kFormats) {
     for (int id = f.first; id <= f.last; ++id, ++count) {
       SCOPED_TRACE(id);
-      CountingMessages messages;
+      CountingDibMessages messages;
       CDib dib;
       ASSERT_TRUE(dib.AttachMemory(FindBitmap(id), messages));
       EXPECT_EQ(dib.GetSize(), (CDib::Size{f.width, f.height}));
@@ -64,7 +59,7 @@ TEST(PanelPicturesTest, EveryResourceHasItsSizeFormatAndColours) {
   EXPECT_EQ(count, AllBitmapResources().size()) << "nothing else is embedded";
   EXPECT_TRUE(FindBitmap(215).empty());
 
-  CountingMessages messages;
+  CountingDibMessages messages;
   CDib lit, dark, logo;
   ASSERT_TRUE(lit.AttachMemory(FindBitmap(174), messages));
   ASSERT_TRUE(dark.AttachMemory(FindBitmap(175), messages));
@@ -95,7 +90,7 @@ double PointerAngle(const CDib& knob) {
 
 TEST(PanelPicturesTest, KnobFramesTurnClockwiseFromSevenToFiveOClock) {
   PanelPictures pictures;
-  CountingMessages messages;
+  CountingDibMessages messages;
   ASSERT_TRUE(pictures.AttachAll(messages));
   EXPECT_EQ(messages.count, 0);
   struct Case {
