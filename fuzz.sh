@@ -11,7 +11,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 
 status=0
-for target in patch_reader bank_loader; do
+for target in patch_reader bank_loader dib_reader; do
   work=$(mktemp -d)
   regressions="fuzz/regressions/$target"
   mkdir -p "$work/corpus"

@@ -1,5 +1,6 @@
 // zephyl-cli: the bank and breeding operations of the editor, for scripts and headless use.
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "CliCommands.h"
 #include "MidiCommands.h"
+#include "RenderCommand.h"
 
 namespace {
 
@@ -145,6 +147,28 @@ int main(int argc, char** argv) {
                    "Stop when nothing arrives for this many seconds")
       ->check(CLI::PositiveNumber);
   receive->callback([&] { status = Receive(receiveOptions, console); });
+
+  // Panel
+  RenderOptions render;
+  std::string slot = "A";
+  auto* renderCommand = app.add_subcommand("render", "Draw the front panel for a patch into a PNG");
+  renderCommand->add_option("FILE", file, "Bank or SysEx file")->required();
+  renderCommand->add_option("-o,--output", output, "PNG file to write")->required();
+  renderCommand->add_option("--patch", render.patch, "The patch to draw, counted from 1");
+  renderCommand->add_flag("--morph", render.morph, "Knobs show the morph amounts");
+  renderCommand->add_option("--slot", slot, "The selected slot")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"A", "B", "C", "D"}, CLI::ignore_case));
+  renderCommand->add_option("--param", render.parameter, "The parameter in the value display")
+      ->capture_default_str()
+      ->check(CLI::Range(0, kLastParameter));
+  renderCommand->add_option("--scale", render.scale, "Size factor: 2 gives a crisp double size")
+      ->capture_default_str()
+      ->check(CLI::Range(1, kMaxRenderScale));
+  renderCommand->callback([&] {
+    render.slot = static_cast<char>(std::toupper(static_cast<unsigned char>(slot[0])));
+    status = Render(file, output, render, console);
+  });
 
   try {
     app.parse(argc, argv);

@@ -6,7 +6,7 @@ zephyl_packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev librtmidi-dev jackd2 libjack-jackd2-dev
   xvfb xdotool xauth x11-utils imagemagick
-  libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation2
+  libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation2 desktop-file-utils
 )
 
 zephyl_install() {

@@ -4,36 +4,36 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zephyl::test {
 
-// A program the test starts, with its output kept in files; killed when the object goes.
+// A program the end-to-end tests start, with its own environment and its output in files.
+// An empty value in `env` takes the variable out. Destroying it kills a process still running.
 class ChildProcess {
  public:
-  ChildProcess(const std::vector<std::string>& command, const std::filesystem::path& folder,
-               const std::string& label);
+  ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+               const std::filesystem::path& output, int extraFd = -1);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // The exit status once it has ended within `timeout`; nothing if it still runs.
+  // The exit status, once it has ended within `timeout`.
   std::optional<int> Wait(std::chrono::milliseconds timeout);
-  // True once its standard output or error holds `text`.
-  bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout,
-                     bool error = false) const;
-  void Signal(int signal) const;
-  std::string Out() const;
-  std::string Err() const;
+  void Terminate();
   pid_t Pid() const { return m_pid; }
+  bool Started() const { return m_pid > 0; }
 
  private:
   pid_t m_pid = -1;
   std::optional<int> m_status;
-  std::filesystem::path m_out;
-  std::filesystem::path m_err;
 };
+
+// Runs a program to its end and returns what it printed; nullopt when it failed.
+std::optional<std::string> RunAndRead(const std::vector<std::string>& argv,
+                                      const std::map<std::string, std::string>& env);
 
 }  // namespace zephyl::test

@@ -38,7 +38,7 @@ JackServer::JackServer(const std::filesystem::path& folder)
     : m_name("zephyl-test-" + std::to_string(getpid()) + "-" + std::to_string(++g_servers)) {
   setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
   setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-  m_jackd = std::make_unique<ChildProcess>(
+  m_jackd = std::make_unique<SpawnedProgram>(
       std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-p", "64", "-n", m_name, "-d",
                                "dummy", "-r", "48000", "-p", kPeriodFrames},
       folder, "jackd");

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "ChildProcess.h"
+#include "SpawnedProgram.h"
 
 namespace zephyl::test {
 
@@ -22,7 +22,7 @@ class JackServer {
  private:
   std::string m_name;
   std::string m_failure;
-  std::unique_ptr<ChildProcess> m_jackd;
+  std::unique_ptr<SpawnedProgram> m_jackd;
 };
 
 }  // namespace zephyl::test

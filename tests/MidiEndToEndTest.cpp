@@ -7,10 +7,10 @@
 #include "BankFile.h"
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
-#include "ChildProcess.h"
 #include "JackServer.h"
 #include "MainLoop.h"
 #include "RtMidiLibrary.h"
+#include "SpawnedProgram.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
@@ -35,17 +35,18 @@ class MidiEndToEndTest : public ::testing::Test {
   }
 
   // Starts the stand-in and waits until its ports exist.
-  std::unique_ptr<ChildProcess> StartStandIn(std::vector<std::string> args) {
+  std::unique_ptr<SpawnedProgram> StartStandIn(std::vector<std::string> args) {
     args.insert(args.begin(), {ZEPHYL_STANDIN_PATH, "--name", m_standInName});
-    auto standIn = std::make_unique<ChildProcess>(args, m_folder.Path(), m_standInName);
+    auto standIn = std::make_unique<SpawnedProgram>(args, m_folder.Path(), m_standInName);
     EXPECT_TRUE(standIn->WaitForOutput("ready", 10s)) << standIn->Err();
     return standIn;
   }
 
-  std::unique_ptr<ChildProcess> StartCli(std::vector<std::string> args, const std::string& label) {
+  std::unique_ptr<SpawnedProgram> StartCli(std::vector<std::string> args,
+                                           const std::string& label) {
     args.insert(args.begin(), ZEPHYL_CLI_PATH);
     args.insert(args.end(), {"--api", "jack"});
-    return std::make_unique<ChildProcess>(args, m_folder.Path(), label);
+    return std::make_unique<SpawnedProgram>(args, m_folder.Path(), label);
   }
 
   // Runs zephyl-cli to its end; -1 when it hangs.
@@ -241,7 +242,7 @@ TEST_F(MidiEndToEndTest, AServerThatStopsEndsSendAndReceiveWithAClearError) {
   ASSERT_TRUE(receive->WaitForOutput("Receiving from", 10s, true)) << receive->Err();
   Recorded(kDumpSize);
   m_server->Stop();
-  for (ChildProcess* cli : {receive.get(), send.get()}) {
+  for (SpawnedProgram* cli : {receive.get(), send.get()}) {
     EXPECT_EQ(cli->Wait(10s), 1) << cli->Err();
     EXPECT_NE(cli->Err().find("The JACK server stopped"), std::string::npos) << cli->Err();
   }

@@ -1,0 +1,49 @@
+#include "CQuensetApp.h"
+
+#include <QCoreApplication>
+#include <charconv>
+#include <cstdlib>
+#include <ctime>
+#include <string_view>
+
+#include "CMainFrame.h"
+#include "CQuensetDoc.h"
+#include "CQuensetView.h"
+
+namespace zephyl {
+
+std::uint32_t StartSeed() {
+  if (const char* text = std::getenv("ZEPHYL_SEED")) {
+    const std::string_view digits(text);
+    std::uint32_t seed = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), seed);
+    if (error == std::errc{} && end == digits.data() + digits.size()) return seed;
+  }
+  return static_cast<std::uint32_t>(std::time(nullptr));
+}
+
+CQuensetApp::CQuensetApp(UserPrompts& prompts, ProgressTiming timing)
+    : m_prompts(prompts), m_timing(timing) {}
+
+CQuensetApp::~CQuensetApp() = default;
+
+bool CQuensetApp::InitInstance(const CommandLine& line) {
+  // The recent-file list lives under this name.
+  QCoreApplication::setOrganizationName(QStringLiteral("zephyl"));
+  QCoreApplication::setApplicationName(QStringLiteral("zephyl"));
+
+  // The document first, then the window, whose view opens MIDI and starts its timer; the
+  // desktop's file association is installed with the program, not written at run time.
+  m_doc = std::make_unique<CQuensetDoc>();
+  m_frame = std::make_unique<CMainFrame>(*m_doc, m_prompts, StartSeed(), m_timing);
+
+  if (line.file) {
+    if (!m_frame->Files().Open(*line.file)) return false;
+  } else {
+    m_frame->Files().New();
+  }
+  m_frame->show();
+  return true;
+}
+
+}  // namespace zephyl

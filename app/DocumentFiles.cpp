@@ -1,0 +1,165 @@
+#include "DocumentFiles.h"
+
+#include <QSettings>
+#include <exception>
+#include <new>
+
+#include "BankInput.h"
+#include "BankLoadJob.h"
+#include "Explode.h"
+#include "FileError.h"
+#include "SlicedWork.h"
+
+namespace zephyl {
+
+namespace {
+
+const QString kSettingsName = QStringLiteral("zephyl");
+const QString kRecentGroup = QStringLiteral("Recent File List");
+const QString kRecentKey = QStringLiteral("File%1");
+const QString kUntitled = QStringLiteral("Untitled");
+
+QString Quoted(const std::filesystem::path& path) {
+  return QStringLiteral("\"%1\"").arg(ToQString(path));
+}
+
+}  // namespace
+
+QString ToQString(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+std::filesystem::path ToPath(const QString& text) {
+  return std::filesystem::path(text.toStdString());
+}
+
+DocumentFiles::DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner,
+                             QWidget* window)
+    : m_doc(doc), m_prompts(prompts), m_runner(runner), m_window(window) {
+  QSettings settings(kSettingsName, kSettingsName);
+  settings.beginGroup(kRecentGroup);
+  std::vector<std::filesystem::path> stored;
+  for (std::size_t i = 0; i < kRecentFileCount; ++i) {
+    stored.push_back(ToPath(settings.value(kRecentKey.arg(i + 1)).toString()));
+  }
+  m_recent.Assign(stored);
+}
+
+bool DocumentFiles::Open(const std::filesystem::path& path) {
+  try {
+    BankInput input(path);
+    BankLoadJob job(input.Scanner());
+    LoadWork work(job);
+    const QString label = QStringLiteral("Opening %1...").arg(ToQString(path.filename()));
+    if (!m_runner.Run(m_window, label, work)) return false;
+    job.Apply(m_doc);
+  } catch (const FileError& e) {
+    m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
+    return false;
+  } catch (const std::bad_alloc&) {
+    m_prompts.ShowError(m_window,
+                        QStringLiteral("Cannot open %1: there is not enough memory for its patches")
+                            .arg(Quoted(path)));
+    return false;
+  }
+  Remember(path);
+  if (onDocumentReplaced) onDocumentReplaced();
+  return true;
+}
+
+bool DocumentFiles::OpenWithDialog() {
+  const QString chosen = m_prompts.AskOpenFile(m_window, ToQString(StartFolder()));
+  return !chosen.isEmpty() && Open(ToPath(chosen));
+}
+
+bool DocumentFiles::OpenRecent(std::size_t index) {
+  if (index >= m_recent.Items().size()) return false;
+  const std::filesystem::path path = m_recent.Items()[index];
+  if (Open(path)) return true;
+  // An entry that no longer opens goes from the list.
+  m_recent.Remove(index);
+  StoreRecent();
+  if (onNameChanged) onNameChanged();
+  return false;
+}
+
+void DocumentFiles::New() {
+  m_doc.OnNewDocument();
+  m_path.clear();
+  if (onNameChanged) onNameChanged();
+  if (onDocumentReplaced) onDocumentReplaced();
+}
+
+bool DocumentFiles::Save() {
+  if (m_path.empty()) return SaveAs();
+  return SaveTo(m_path);
+}
+
+bool DocumentFiles::SaveAs() {
+  const std::filesystem::path suggested =
+      m_path.empty() ? StartFolder() / (kUntitled.toStdString() + ".zpf") : m_path;
+  const QString chosen = m_prompts.AskSaveFile(m_window, ToQString(suggested));
+  return !chosen.isEmpty() && SaveTo(ToPath(chosen));
+}
+
+bool DocumentFiles::SaveTo(const std::filesystem::path& path) {
+  try {
+    SaveBankFile(m_doc, path);
+  } catch (const FileError& e) {
+    m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
+    return false;
+  }
+  Remember(path);
+  return true;
+}
+
+bool DocumentFiles::Explode() {
+  if (m_explodeFolder.empty()) {
+    const QString chosen = m_prompts.AskFolder(m_window, QStringLiteral("Explode Bank into folder"),
+                                               ToQString(StartFolder()));
+    if (chosen.isEmpty()) return false;
+    m_explodeFolder = ToPath(chosen);
+  }
+  try {
+    ExplodeBank(m_doc, m_explodeFolder);
+  } catch (const FileError& e) {
+    m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
+    return false;
+  }
+  return true;
+}
+
+QString DocumentFiles::Title() const {
+  return m_path.empty() ? kUntitled : ToQString(m_path.filename());
+}
+
+void DocumentFiles::Remember(const std::filesystem::path& path) {
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+  m_path = absolute.empty() ? path : absolute;
+  m_lastFolder = m_path.parent_path();
+  m_recent.Add(path);
+  StoreRecent();
+  if (onNameChanged) onNameChanged();
+}
+
+void DocumentFiles::StoreRecent() const {
+  QSettings settings(kSettingsName, kSettingsName);
+  settings.beginGroup(kRecentGroup);
+  for (std::size_t i = 0; i < kRecentFileCount; ++i) {
+    const QString key = kRecentKey.arg(i + 1);
+    if (i < m_recent.Items().size()) {
+      settings.setValue(key, ToQString(m_recent.Items()[i]));
+    } else {
+      settings.remove(key);
+    }
+  }
+}
+
+std::filesystem::path DocumentFiles::StartFolder() const {
+  if (!m_lastFolder.empty()) return m_lastFolder;
+  std::error_code ignored;
+  return std::filesystem::current_path(ignored);
+}
+
+}  // namespace zephyl

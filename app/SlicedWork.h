@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "BankLoadJob.h"
+#include "ProcreationJob.h"
+
+namespace zephyl {
+
+// Long work cut into short steps, so the window can repaint and offer Cancel between them.
+class SlicedWork {
+ public:
+  virtual ~SlicedWork() = default;
+  // Does one step; true when the work is complete.
+  virtual bool Step() = 0;
+  // How far the work has come, 0 to 1; below 0 while that cannot be told.
+  virtual double Fraction() const = 0;
+};
+
+// A few milliseconds of scanning or breeding per step.
+inline constexpr std::uint64_t kLoadStepBytes = 4 << 20;
+inline constexpr std::size_t kBreedStepChildren = 20'000;
+
+class LoadWork final : public SlicedWork {
+ public:
+  explicit LoadWork(BankLoadJob& job) : m_job(job) {}
+  bool Step() override { return m_job.Scan(kLoadStepBytes); }
+  double Fraction() const override {
+    const std::optional<std::uint64_t> length = m_job.Length();
+    if (!length) return -1.0;  // a pipe: its length is known only at its end
+    return *length == 0 ? 1.0
+                        : static_cast<double>(m_job.Position()) / static_cast<double>(*length);
+  }
+
+ private:
+  BankLoadJob& m_job;
+};
+
+class BreedWork final : public SlicedWork {
+ public:
+  explicit BreedWork(ProcreationJob& job) : m_job(job) {}
+  bool Step() override { return m_job.Breed(kBreedStepChildren); }
+  double Fraction() const override {
+    return m_job.Total() == 0
+               ? 1.0
+               : static_cast<double>(m_job.Bred()) / static_cast<double>(m_job.Total());
+  }
+
+ private:
+  ProcreationJob& m_job;
+};
+
+}  // namespace zephyl

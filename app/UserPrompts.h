@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include "Preferences.h"
+
+class QWidget;
+
+namespace zephyl {
+
+// The questions and messages the editor puts to the user: modal dialogs in the program, a
+// script in the tests.
+class UserPrompts {
+ public:
+  virtual ~UserPrompts() = default;
+  virtual void ShowError(QWidget* parent, const QString& message) = 0;
+  // Each returns an empty string when the user cancels.
+  virtual QString AskOpenFile(QWidget* parent, const QString& folder) = 0;
+  virtual QString AskSaveFile(QWidget* parent, const QString& suggested) = 0;
+  virtual QString AskFolder(QWidget* parent, const QString& title, const QString& start) = 0;
+  // True when the user confirmed; `prefs` then holds the new values.
+  virtual bool EditPreferences(QWidget* parent, Preferences& prefs) = 0;
+  virtual void ShowAbout(QWidget* parent) = 0;
+};
+
+}  // namespace zephyl

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+namespace zephyl {
+
+// Where a picture reports that it could not be attached, read or written: the editor shows a
+// message box, the command-line tool prints to stderr.
+class DibMessages {
+ public:
+  virtual ~DibMessages() = default;
+  virtual void Show(std::string_view message) = 0;
+};
+
+}  // namespace zephyl

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "BankCommand.h"
+#include "PanelGeometry.h"
+
+namespace zephyl {
+
+// What the panel's editing needs from the window that shows it.
+class PanelHost {
+ public:
+  virtual ~PanelHost() = default;
+  // Schedules a repaint of `area`; the background is not erased first.
+  virtual void Invalidate(const PanelRect& area) = 0;
+  // While captured, moves and the release reach the panel even outside the window.
+  virtual void CapturePointer() = 0;
+  virtual void ReleasePointer() = 0;
+  virtual void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) = 0;
+  // The Send command: the current patch goes to the instrument as a program dump.
+  virtual void SendPatch() = 0;
+  // A bank command of the view, as its menu item runs it (the wheel steps with Next and Prev).
+  virtual void Execute(BankCommand command) = 0;
+};
+
+}  // namespace zephyl

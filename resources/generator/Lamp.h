@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Raster.h"
+
+namespace zephyl::bitmaps {
+
+inline constexpr int kLampWidth = 13;
+inline constexpr int kLampHeight = 10;
+inline constexpr int kButtonWidth = 20;
+inline constexpr int kButtonHeight = 10;
+
+// A round green lamp in a dark bezel, lit or dark, on the panel's grey.
+Raster DrawLamp(bool lit);
+// The blank button: a light grey key face with a black outline.
+Raster DrawButton();
+
+}  // namespace zephyl::bitmaps

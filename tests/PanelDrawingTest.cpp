@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "CountingDibMessages.h"
+#include "PanelDrawing.h"
+#include "QtPanelSurface.h"
+#include "RecordingPanelHost.h"
+#include "RenderPanel.h"
+
+namespace zephyl::test {
+namespace {
+
+QRgb Qt(Rgb c) {
+  return qRgb(c.r, c.g, c.b);
+}
+
+class PanelDrawingTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CountingDibMessages messages;
+    ASSERT_TRUE(s_pictures.AttachAll(messages));
+  }
+
+  std::uint8_t& Value(std::size_t p) { return m_doc.CurrentPatch().m_values[p]; }
+  QImage Render(int scale = 1) { return RenderPanel(m_editor, s_pictures, scale); }
+
+  // Whether `image` shows `picture` with its top-left corner at (x, y).
+  static bool Shows(const QImage& image, const CDib& picture, int x, int y, int scale = 1) {
+    const auto [w, h] = picture.GetSize();
+    for (int py = 0; py < h * scale; ++py) {
+      for (int px = 0; px < w * scale; ++px) {
+        if (image.pixel(x * scale + px, y * scale + py) !=
+            (picture.PixelAt(px / scale, py / scale) | 0xFF000000u)) {
+          return false;
+        }
+      }
+    }
+    return true;
+  }
+  bool Lit(const QImage& image, int x, int y) const {
+    EXPECT_NE(Shows(image, s_pictures.lampLit, x, y), Shows(image, s_pictures.lampDark, x, y))
+        << "a lamp at " << x << "," << y;
+    return Shows(image, s_pictures.lampLit, x, y);
+  }
+
+  // Text as the surface draws it on its own, for comparing the displays against.
+  static QImage TextAlone(const FontSpec& font, Rgb colour, int x, int y, const char* text) {
+    QImage image(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
+    image.fill(Qt(kPanelGrey));
+    QPainter painter(&image);
+    QtPanelSurface surface(painter);
+    surface.SelectFont(surface.CreateFont(font));
+    surface.SetTextBackground(kPanelGrey);
+    surface.SetTextColor(colour);
+    surface.TextOut(x, y, text);
+    return image;
+  }
+  static bool SameArea(const QImage& a, const QImage& b, const PanelRect& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) {
+        if (a.pixel(x, y) != b.pixel(x, y)) return false;
+      }
+    }
+    return true;
+  }
+
+  static inline PanelPictures s_pictures;
+  CQuensetDoc m_doc;
+  RecordingPanelHost m_host;
+  CPanelEditor m_editor{m_doc, m_host};
+};
+
+TEST_F(PanelDrawingTest, KnobsShowTheFrameOfTheirValueOrMorphAmount) {
+  struct Case {
+    bool morph;
+    std::uint8_t stored;
+    int frame;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {false, 0, 0}, {false, 3, 0}, {false, 4, 1}, {false, 64, 19}, {false, 66, 20},
+      {false, 127, 38}, {false, 128, 38}, {false, 129, 39}, {false, 200, 39}, {true, 0, 19},
+      {true, 6, 19}, {true, 250, 19}, {true, 7, 20}, {true, 243, 18}, {true, 128, 38},
+      {true, 0x81, 0}, {true, 0x82, 0}, {true, 127, 38},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    m_editor.SetMorphMode(c.morph);
+    m_doc.ClearBank(0);
+    Value(c.morph ? 25 + 5 : 5) = c.stored;
+    EXPECT_EQ(KnobFrame(m_doc.CurrentPatch(), 5, c.morph), c.frame);
+    const QImage image = Render();
+    EXPECT_TRUE(Shows(image, s_pictures.knobFrames[c.frame], 420, 118))
+        << (c.morph ? "morph " : "") << int(c.stored) << " shows frame " << c.frame;
+  }
+}
+
+TEST_F(PanelDrawingTest, LampsFollowTheirValues) {
+  struct Case {
+    const char* name;
+    std::size_t parameter;
+    std::uint8_t value;
+    std::vector<std::pair<PanelPoint, bool>> lamps;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"octave on 0", 0, 0, {{{254, 9}, true}}},
+      {"octave on 120", 0, 120, {{{254, 9}, true}}},
+      {"octave off on 7", 0, 7, {{{254, 9}, false}}},
+      {"sync, its second bit and dist", 52, 19,
+       {{{253, 120}, true}, {{253, 110}, true}, {{507, 118}, true}}},
+      {"sync's second bit alone", 52, 2,
+       {{{253, 120}, false}, {{253, 110}, true}, {{507, 118}, false}}},
+      {"dist alone", 52, 16, {{{253, 120}, false}, {{253, 110}, false}, {{507, 118}, true}}},
+      {"arp off on a destination", 65, 4, {{{83, 68}, false}}},
+      {"arp on", 65, 5, {{{83, 68}, true}}},
+      {"octave shift 2", 64, 2, {{{55, 197}, false}, {{70, 197}, false}, {{85, 197}, true},
+                                 {{100, 197}, false}, {{115, 197}, false}}},
+      {"octave shift 0", 64, 0, {{{55, 197}, true}, {{85, 197}, false}}},
+      {"keyboard tracking", 54, 1, {{{293, 68}, true}}},
+      {"unison off", 60, 0, {{{243, 168}, false}}},
+      {"auto and vel", 62, 1, {{{193, 168}, true}, {{453, 118}, false}}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_doc.ClearBank(0);
+    Value(c.parameter) = c.value;
+    const QImage image = Render();
+    for (const auto& [at, lit] : c.lamps)
+      EXPECT_EQ(Lit(image, at.x, at.y), lit) << at.x << "," << at.y;
+  }
+}
+
+TEST_F(PanelDrawingTest, SlotMorphAndTrigLights) {
+  const auto lights = [&] {
+    const QImage image = Render();
+    std::vector<bool> lit;
+    for (int s = 0; s < 4; ++s) lit.push_back(Lit(image, 53 + 20 * s, 168));
+    lit.push_back(Lit(image, 7, 8));   // morph
+    lit.push_back(Lit(image, 7, 48));  // trig
+    return lit;
+  };
+  EXPECT_EQ(lights(), (std::vector<bool>{true, false, false, false, true, false}))
+      << "morph is lit until the timer first runs";
+  m_editor.OnLButtonDown({95, 185});
+  m_editor.OnTimer(2);
+  EXPECT_EQ(lights(), (std::vector<bool>{false, false, true, false, false, false}));
+  Value(30) = 1;  // a morph amount keeps the light on, however the timer runs
+  m_editor.OnTimer(2);
+  EXPECT_EQ(lights()[4], true);
+  EXPECT_EQ(m_editor.BlinkPhase(), 2);
+  m_editor.OnLButtonDown({10, 65});  // trig
+  EXPECT_EQ(lights()[5], true);
+  m_editor.OnLButtonUp();
+  // Morph mode blinks: lit in phases 1 and 2, dark in 0.
+  m_editor.SetMorphMode(true);
+  std::vector<bool> blink;
+  for (int i = 0; i < 4; ++i) {
+    m_editor.OnTimer(2);
+    blink.push_back(lights()[4]);
+  }
+  EXPECT_EQ(blink, (std::vector<bool>{true, false, true, false}));
+}
+
+TEST_F(PanelDrawingTest, DisplaysShowValueBankAndPatchNumbers) {
+  for (int i = 0; i < 3; ++i) m_doc.AppendNewPatch();
+  m_doc.SetCurrentIndex(0, 2);
+  m_editor.SetCurrentParameter(5);
+  Value(5) = 200;
+  QImage image = Render();
+  // Below the captions' cells, which overlap the numbers' top rows.
+  const FontSpec valueFont{"Arial", 16, 600};
+  EXPECT_TRUE(
+      SameArea(image, TextAlone(valueFont, {255, 0, 0}, 10, 170, "-56  "), {0, 172, 50, 186}));
+  EXPECT_TRUE(
+      SameArea(image, TextAlone(valueFont, {5, 255, 5}, 10, 200, "  1"), {0, 202, 50, 216}));
+  EXPECT_TRUE(SameArea(image, TextAlone(valueFont, {125, 255, 125}, 10, 230, "  3      "),
+                       {0, 232, 80, 246}));
+  EXPECT_FALSE(
+      SameArea(image, TextAlone(valueFont, {255, 0, 0}, 10, 170, "200  "), {0, 172, 50, 186}));
+
+  m_doc.SetCurrentBank(4);
+  m_doc.AppendNewPatch();
+  m_doc.AppendNewPatch();
+  Value(5) = 127;
+  image = Render();
+  EXPECT_TRUE(
+      SameArea(image, TextAlone(valueFont, {255, 0, 0}, 10, 170, "127  "), {0, 172, 50, 186}));
+  EXPECT_TRUE(
+      SameArea(image, TextAlone(valueFont, {5, 255, 5}, 10, 200, "  5"), {0, 202, 50, 216}));
+}
+
+TEST_F(PanelDrawingTest, PicturesByValueAndNothingOutsideTheSet) {
+  struct Case {
+    std::size_t parameter;
+    std::uint8_t value;
+    int resource;  // 0: nothing drawn
+  };
+  // clang-format off
+  const Case cases[] = {
+      {50, 3, 182}, {50, 0, 185}, {51, 3, 186}, {51, 4, 0}, {53, 4, 190}, {55, 0, 196},
+      {56, 2, 183}, {57, 4, 210}, {58, 2, 216}, {58, 3, 0}, {59, 3, 212}, {61, 3, 196},
+      {65, 4, 205}, {65, 5, 203}, {65, 8, 196}, {65, 9, 0}, {53, 200, 0}, {50, 255, 0},
+  };
+  // clang-format on
+  const CDib blank;
+  for (const Case& c : cases) {
+    m_doc.ClearBank(0);
+    Value(c.parameter) = c.value;
+    const QImage image = Render();
+    const CPanelControl& b = m_editor.Tables().controls[c.parameter];
+    const int x = b.m_x - 6, y = b.m_y - 15;
+    if (c.resource) {
+      EXPECT_TRUE(Shows(image, *s_pictures.Display(c.resource), x, y))
+          << c.parameter << "=" << int(c.value);
+    } else {
+      for (int py = y; py < y + 13; ++py) {
+        for (int px = x; px < x + 33; ++px)
+          ASSERT_EQ(image.pixel(px, py), Qt(kPanelGrey)) << c.parameter;
+      }
+    }
+  }
+}
+
+TEST_F(PanelDrawingTest, FramesButtonsLogoAndBackground) {
+  const QImage image = Render();
+  const QRgb gold = qRgb(220, 190, 10);
+  // Each frame's edges, a two-pixel line.
+  for (PanelPoint p :
+       {PanelPoint{100, 7}, {100, 6}, {30, 30}, {190, 30}, {100, 54}, {260, 154}, {530, 100}}) {
+    EXPECT_EQ(image.pixel(p.x, p.y), gold) << p.x << "," << p.y;
+  }
+  EXPECT_NE(image.pixel(100, 9), gold);
+  EXPECT_EQ(image.pixel(545, 5), Qt(kPanelGrey));
+  EXPECT_EQ(image.pixel(140, 248), Qt(kPanelGrey));
+  EXPECT_TRUE(Shows(image, s_pictures.logo, 330, 160));
+  for (std::size_t b : {50u, 64u, 68u, 69u, 72u}) {
+    const CPanelControl& c = m_editor.Tables().controls[b];
+    EXPECT_TRUE(Shows(image, s_pictures.button, c.m_x, c.m_y)) << b;
+  }
+  EXPECT_TRUE(Shows(image, s_pictures.button, 110, 180)) << "slot D";
+}
+
+TEST_F(PanelDrawingTest, TextSitsInAnOpaqueCellOfItsFontsHeight) {
+  for (const FontSpec& font : {FontSpec{"Arial", 16, 600}, FontSpec{"Arial", 12, 500}}) {
+    // Painted on black to see the cell.
+    QImage cell(100, 60, QImage::Format_RGB32);
+    cell.fill(Qt::black);
+    QPainter painter(&cell);
+    QtPanelSurface surface(painter);
+    surface.SelectFont(surface.CreateFont(font));
+    surface.SetTextBackground({0, 0, 255});
+    surface.TextOut(10, 20, "Wg8");
+    painter.end();
+    int top = 100, bottom = -1;
+    for (int y = 0; y < cell.height(); ++y) {
+      if (cell.pixel(12, y) != qRgb(0, 0, 0)) {
+        top = std::min(top, y);
+        bottom = y;
+      }
+    }
+    EXPECT_EQ(top, 20);
+    EXPECT_EQ(bottom - top + 1, font.cellHeight);
+  }
+  EXPECT_EQ(QFontInfo(QtPanelSurface::FontFor({"Arial", 16, 600}, 96)).family(), "Liberation Sans");
+}
+
+TEST_F(PanelDrawingTest, DoubleSizeScalesPicturesByWholePixelsAndDrawsTextSharp) {
+  Value(5) = 66;
+  const QImage image = Render(2);
+  ASSERT_EQ(image.size(), QSize(2 * kPanelWidth, 2 * kPanelHeight));
+  EXPECT_TRUE(Shows(image, s_pictures.knobFrames[20], 420, 118, 2));
+  EXPECT_TRUE(Shows(image, s_pictures.logo, 330, 160, 2));
+  // Text drawn at full resolution has edges inside 2 x 2 blocks; a doubled picture has none.
+  int split = 0;
+  for (int y = 2 * 160; y < 2 * 246; y += 2) {
+    for (int x = 0; x < 2 * 60; x += 2) {
+      split +=
+          image.pixel(x, y) != image.pixel(x + 1, y) || image.pixel(x, y) != image.pixel(x, y + 1);
+    }
+  }
+  EXPECT_GT(split, 50);
+}
+
+}  // namespace
+}  // namespace zephyl::test
