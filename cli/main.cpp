@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "CliCommands.h"
+#include "MidiCommands.h"
 #include "RenderCommand.h"
 
 namespace {
@@ -102,6 +103,50 @@ int main(int argc, char** argv) {
   explode->add_flag("--syx", syx, "Name the files nordN.syx");
   explode->add_option("--dir", folder, "Folder for the files (default: the current folder)");
   explode->callback([&] { status = Explode(file, syx, folder, console); });
+
+  // MIDI
+  const std::vector<std::string> apis = {"alsa", "jack", "none"};
+  auto addMidiOptions = [&apis](CLI::App* command, MidiOptions& options, const char* portHelp) {
+    command->add_option("--api", options.api, "MIDI system: alsa, jack or none")
+        ->check(CLI::IsMember(apis));
+    command->add_option("--port", options.port, portHelp);
+  };
+  MidiOptions portsOptions;
+  auto* ports = app.add_subcommand("ports", "List the MIDI input and output ports");
+  ports->add_option("--api", portsOptions.api, "MIDI system: alsa, jack or none")
+      ->check(CLI::IsMember(apis));
+  ports->callback([&] { status = Ports(portsOptions, console); });
+
+  SendOptions sendOptions;
+  auto* send = app.add_subcommand("send", "Send patches to the instrument as program dumps");
+  send->add_option("FILE", file, "Bank or SysEx file")->required();
+  send->add_option("--patch", sendOptions.patch, "Only this patch, counted from 1");
+  addMidiOptions(send, sendOptions.midi,
+                 "Output port: its name or part of it (default: the first port)");
+  send->add_option("--channel", sendOptions.channel, "Global MIDI channel of the dumps")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 16));
+  send->add_option("--slot", sendOptions.slot, "Slot of the instrument: A, B, C or D")
+      ->capture_default_str()
+      ->check(CLI::IsMember({'A', 'B', 'C', 'D', 'a', 'b', 'c', 'd'}));
+  send->add_option("--gap", sendOptions.gapMs, "Pause after each dump, ms (default: 20)")
+      ->check(CLI::Range(0, 60000));
+  send->add_flag("--no-pacing", sendOptions.noPacing,
+                 "Do not hold output to the speed of a MIDI cable");
+  send->callback([&] { status = Send(file, sendOptions, console); });
+
+  ReceiveOptions receiveOptions;
+  auto* receive = app.add_subcommand("receive", "Receive program dumps and save them as a bank");
+  receive->add_option("-o,--output", receiveOptions.output, "Bank file to write")->required();
+  addMidiOptions(receive, receiveOptions.midi,
+                 "Input port: its name or part of it (default: the first port)");
+  receive->add_option("--count", receiveOptions.count, "Stop when this many dumps are in")
+      ->check(CLI::PositiveNumber);
+  receive
+      ->add_option("--timeout", receiveOptions.timeoutSeconds,
+                   "Stop when nothing arrives for this many seconds")
+      ->check(CLI::PositiveNumber);
+  receive->callback([&] { status = Receive(receiveOptions, console); });
 
   // Panel
   RenderOptions render;

@@ -1,0 +1,298 @@
+#include "MidiCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iomanip>
+#include <ostream>
+
+#include "BankFile.h"
+#include "CPatchReceiver.h"
+#include "CPatchSender.h"
+#include "FileError.h"
+#include "InterruptWatch.h"
+#include "MainLoop.h"
+#include "RtMidiLibrary.h"
+#include "StandardStream.h"
+
+namespace zephyl::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kWorkBank = 0;
+constexpr int kProgressWidth = 30;
+// Long enough for any wait a command makes; the commands wake on their own conditions.
+constexpr std::chrono::hours kForever{24 * 365};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string Hex(std::uint8_t byte) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+std::unique_ptr<RtMidiLibrary> OpenLibrary(MainLoop& loop, const MidiOptions& options,
+                                           const Pacing& pacing = {}) {
+  std::optional<MidiApi> api;
+  if (options.api) api = ParseMidiApi(*options.api);
+  return std::make_unique<RtMidiLibrary>(loop, api, pacing);
+}
+
+std::vector<std::string> PortNames(MidiLibrary& library, bool input) {
+  std::vector<std::string> names;
+  const int count = input ? library.GetNumInDevices() : library.GetNumOutDevices();
+  for (int n = 0; n < count; ++n) {
+    const auto device = static_cast<MidiDevice>(n);
+    auto name =
+        input ? library.GetMidiInDescription(device) : library.GetMidiOutDescription(device);
+    names.push_back(name.value_or(std::string()));
+  }
+  return names;
+}
+
+void ListPorts(const std::vector<std::string>& names, std::ostream& out) {
+  if (names.empty()) out << "  (none)\n";
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    out << std::setw(4) << n + 1 << "  " << names[n] << '\n';
+  }
+}
+
+// The device the name stands for: an exact match, else the one port whose name holds it in
+// any case, else the first port when no name is given. Explains on `err` when there is none.
+std::optional<MidiDevice> ChoosePort(RtMidiLibrary& library, bool input,
+                                     const std::optional<std::string>& wanted, Console console) {
+  const std::vector<std::string> names = PortNames(library, input);
+  const char* kind = input ? "input" : "output";
+  if (names.empty()) {
+    console.err << "There is no MIDI " << kind << " port (API " << MidiApiName(library.Api())
+                << ")";
+    if (!library.LastError().empty()) console.err << ": " << library.LastError();
+    console.err << '\n';
+    return std::nullopt;
+  }
+  if (!wanted) return 0;
+  std::vector<std::size_t> matches;
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    if (names[n] == *wanted) return static_cast<MidiDevice>(n);
+    if (Lower(names[n]).find(Lower(*wanted)) != std::string::npos) matches.push_back(n);
+  }
+  if (matches.size() == 1) return static_cast<MidiDevice>(matches.front());
+  console.err << (matches.empty() ? "No MIDI " : "More than one MIDI ") << kind
+              << " port matches \"" << *wanted << "\". The " << kind << " ports are:\n";
+  ListPorts(names, console.err);
+  return std::nullopt;
+}
+
+void ShowProgress(std::size_t done, std::size_t total, std::ostream& err) {
+  const auto filled = static_cast<int>(done * kProgressWidth / total);
+  err << "\rSending [" << std::string(static_cast<std::size_t>(filled), '#')
+      << std::string(static_cast<std::size_t>(kProgressWidth - filled), '.') << "] " << done << '/'
+      << total << std::flush;
+  if (done == total) err << '\n';
+}
+
+// Prints each dump as the receiver makes it the current patch.
+class ReceivePrinter final : public PatchView {
+ public:
+  ReceivePrinter(const CQuensetDoc& doc, std::ostream& out) : m_doc(doc), m_out(out) {}
+  void InvalidateAll() override {
+    const CPatch& patch = m_doc.CurrentPatch();
+    m_out << "Received patch " << ++m_count << ':';
+    for (const std::uint8_t byte : patch.m_header) m_out << ' ' << Hex(byte);
+    m_out << std::endl;
+  }
+  std::size_t Count() const { return m_count; }
+
+ private:
+  const CQuensetDoc& m_doc;
+  std::ostream& m_out;
+  std::size_t m_count = 0;
+};
+
+// Notes when anything arrives, for the timeout that restarts with every byte.
+class WatchedReceiver final : public CPatchReceiver {
+ public:
+  using CPatchReceiver::CPatchReceiver;
+  Clock::time_point lastArrival = Clock::now();
+
+ protected:
+  bool OnMidiEvent(const MidiEvent& event) override {
+    lastArrival = Clock::now();
+    return CPatchReceiver::OnMidiEvent(event);
+  }
+};
+
+}  // namespace
+
+int Ports(const MidiOptions& options, Console console) {
+  MainLoop loop;
+  const auto library = OpenLibrary(loop, options);
+  console.out << "API: " << MidiApiName(library->Api()) << '\n';
+  if (!library->LastError().empty()) console.err << library->LastError() << '\n';
+  console.out << "Inputs:\n";
+  ListPorts(PortNames(*library, true), console.out);
+  console.out << "Outputs:\n";
+  ListPorts(PortNames(*library, false), console.out);
+  return kExitOk;
+}
+
+int Send(const Path& file, const SendOptions& options, Console console) {
+  CQuensetDoc doc;
+  try {
+    if (LoadBankFile(doc, file).patchesAdded == 0) {
+      console.err << (IsStandardStream(file) ? "Standard input" : '"' + file.string() + '"')
+                  << " holds no complete program dump\n";
+      return kExitFailed;
+    }
+  } catch (const FileError& error) {
+    console.err << error.what() << '\n';
+    return kExitFailed;
+  }
+  const std::size_t patches = doc.PatchCount(kWorkBank);
+  std::size_t first = 0;
+  std::size_t last = patches;
+  if (options.patch) {
+    if (*options.patch < 1 || *options.patch > patches) {
+      console.err << "There is no patch " << *options.patch << ": \"" << file.string()
+                  << "\" holds " << patches << '\n';
+      return kExitBadUsage;
+    }
+    first = *options.patch - 1;
+    last = first + 1;
+  }
+  doc.m_globalChannel = options.channel;
+  const int slot = std::toupper(static_cast<unsigned char>(options.slot)) - 'A';
+
+  Pacing pacing;
+  if (options.noPacing) pacing.byteTime = 0ns;
+  if (options.gapMs) pacing.gap = std::chrono::milliseconds(*options.gapMs);
+  MainLoop loop;
+  bool interrupted = false;
+  InterruptWatch interrupts(loop, [&interrupted] { interrupted = true; });
+  const auto library = OpenLibrary(loop, options.midi, pacing);
+  const auto device = ChoosePort(*library, false, options.midi.port, console);
+  if (!device) return kExitFailed;
+  const std::string name = *library->GetMidiOutDescription(*device);
+  CPatchSender sender(*library);
+  if (!sender.Open(*device, kMenuOpenOptions)) {
+    console.err << "Cannot open the MIDI output port \"" << name << "\"";
+    if (!library->LastError().empty()) console.err << ": " << library->LastError();
+    console.err << '\n';
+    return kExitFailed;
+  }
+  const std::size_t total = last - first;
+  const bool progress = total > 1;
+  std::string error;
+  auto stopped = [&] {
+    error = sender.DeviceError();
+    return interrupted || !error.empty();
+  };
+  std::size_t sent = 0;
+  for (std::size_t i = first; i < last && !stopped(); ++i) {
+    doc.SetCurrentIndex(kWorkBank, i);
+    sender.OnSend(doc, slot);
+    loop.RunUntil([&] { return stopped() || !sender.IsSending(); }, kForever);
+    if (!sender.IsSending()) ++sent;
+    if (progress) ShowProgress(sent, total, console.err);
+  }
+  loop.RunUntil([&] { return sender.IsDone() || stopped(); }, kForever);
+  if (progress && sent < total) console.err << '\n';
+  // A port that goes away once everything has left it (a receiver that has what it wanted)
+  // is no failure.
+  if (sent == total && sender.IsDone()) error.clear();
+  if (!error.empty()) {
+    console.err << error << " (after " << sent << " of " << total << " dumps)\n";
+    return kExitFailed;
+  }
+  if (interrupted) {
+    sender.Reset();
+    console.err << "Interrupted after " << sent << " of " << total << " dumps\n";
+    return kExitFailed;
+  }
+  console.err << "Sent " << sent << (sent == 1 ? " dump" : " dumps") << " to \"" << name << "\"\n";
+  return kExitOk;
+}
+
+int Receive(const ReceiveOptions& options, Console console) {
+  MainLoop loop;
+  bool interrupted = false;
+  InterruptWatch interrupts(loop, [&interrupted] { interrupted = true; });
+  const auto library = OpenLibrary(loop, options.midi);
+  const auto device = ChoosePort(*library, true, options.midi.port, console);
+  if (!device) return kExitFailed;
+  const std::string name = *library->GetMidiInDescription(*device);
+  WatchedReceiver receiver(*library);
+  if (!receiver.Open(*device, kMenuOpenOptions)) {
+    console.err << "Cannot open the MIDI input port \"" << name << "\"";
+    if (!library->LastError().empty()) console.err << ": " << library->LastError();
+    console.err << '\n';
+    return kExitFailed;
+  }
+  receiver.Start();
+  CQuensetDoc doc;
+  // A bank written to standard output keeps it to itself.
+  const bool toStandardOutput = IsStandardStream(options.output);
+  ReceivePrinter printer(doc, toStandardOutput ? console.err : console.out);
+  receiver.OnReceive(doc, printer);
+  console.err << "Receiving from \"" << name << "\"";
+  if (options.count) console.err << " until " << *options.count << " dumps are in";
+  console.err << "; Ctrl+C saves and stops\n";
+
+  std::string error;
+  auto done = [&] {
+    error = receiver.DeviceError();
+    return interrupted || !error.empty() || (options.count && printer.Count() >= *options.count);
+  };
+  bool timedOut = false;
+  for (;;) {
+    if (!options.timeoutSeconds) {
+      loop.RunUntil(done, kForever);
+      break;
+    }
+    const auto quiet = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(*options.timeoutSeconds));
+    const auto deadline = receiver.lastArrival + quiet;
+    if (loop.RunUntil(done, deadline - Clock::now())) break;
+    if (Clock::now() >= receiver.lastArrival + quiet) {
+      timedOut = true;
+      break;
+    }
+  }
+  receiver.StopReceiving();
+  if (receiver.DroppedMessages() > 0) {
+    console.err << receiver.DroppedMessages()
+                << " messages were dropped: they came faster than they could be taken\n";
+  }
+  if (!error.empty()) console.err << error << '\n';
+  if (timedOut) console.err << "Nothing arrived for " << *options.timeoutSeconds << " s\n";
+
+  // The received patches without the placeholder they were inserted behind.
+  const auto& bank = doc.Bank(kWorkBank);
+  std::vector<CPatch> received(bank.begin() + 1, bank.end());
+  if (received.empty()) {
+    console.err << "No program dump arrived from \"" << name << "\"; nothing written\n";
+    return kExitFailed;
+  }
+  CQuensetDoc out;
+  out.AppendPatches(kWorkBank, std::move(received));
+  try {
+    SaveBankFile(out, options.output);
+  } catch (const FileError& e) {
+    console.err << e.what() << '\n';
+    return kExitFailed;
+  }
+  const std::size_t count = out.PatchCount(kWorkBank);
+  console.err << "Wrote " << count << (count == 1 ? " patch" : " patches") << " to "
+              << (toStandardOutput ? "standard output" : '"' + options.output.string() + '"')
+              << '\n';
+  const bool shortOfCount = options.count && count < *options.count;
+  return error.empty() && !shortOfCount ? kExitOk : kExitFailed;
+}
+
+}  // namespace zephyl::cli

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "CliCommands.h"
+
+namespace zephyl::cli {
+
+struct MidiOptions {
+  std::optional<std::string> api;   // alsa, jack or none; default: ZEPHYL_MIDI_API, then found
+  std::optional<std::string> port;  // a port's name, or a part of it in any case
+};
+
+struct SendOptions {
+  MidiOptions midi;
+  std::optional<std::size_t> patch;  // 1-based; default: every patch
+  int channel = 16;
+  char slot = 'A';
+  std::optional<int> gapMs;
+  bool noPacing = false;
+};
+
+struct ReceiveOptions {
+  MidiOptions midi;
+  Path output;
+  std::optional<std::size_t> count;
+  std::optional<double> timeoutSeconds;  // restarts with every byte; default: none
+};
+
+int Ports(const MidiOptions& options, Console console);
+int Send(const Path& file, const SendOptions& options, Console console);
+int Receive(const ReceiveOptions& options, Console console);
+
+}  // namespace zephyl::cli

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <deque>
+#include <limits>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "MidiLibrary.h"
+
+namespace zephyl::test {
+
+// An in-memory MIDI library: devices by name, open ports by handle, input queued by the test
+// and delivered when it says so, output recorded with room the test controls. Opens, starts,
+// stops, resets and closes are logged, e.g. "OpenMidiOut 1 33320 -> 101", "StopMidiIn 100".
+class FakeMidiLibrary final : public MidiLibrary {
+ public:
+  struct Port {
+    MidiNotificationWindow* window = nullptr;
+    MidiDevice device = 0;
+    std::deque<MidiEvent> queue;
+    MidiEvent current;
+    std::vector<MidiEvent> sent;
+    std::size_t room = std::numeric_limits<std::size_t>::max();
+  };
+
+  std::vector<std::string> inputs;
+  std::vector<std::string> outputs;
+  std::optional<std::string> mapper;
+  std::set<MidiDevice> failingInputs;
+  std::set<MidiDevice> failingOutputs;
+  std::vector<std::string> calls;
+  std::map<MidiHandle, Port> ports;
+  MidiHandle lastOpened = 0;
+
+  // Queues System Exclusive bytes, one event each, and delivers them as one notification.
+  void Arrive(MidiHandle handle, const std::vector<std::uint8_t>& bytes) {
+    for (const std::uint8_t byte : bytes) ports.at(handle).queue.push_back({0, kSysExStatus, byte});
+    ports.at(handle).window->OnMidiInData();
+  }
+  void OutputReady(MidiHandle handle, std::size_t room) {
+    ports.at(handle).room = room;
+    ports.at(handle).window->OnMidiOutReady();
+  }
+  std::vector<std::uint8_t> SentBytes(MidiHandle handle) const {
+    std::vector<std::uint8_t> bytes;
+    for (const MidiEvent& event : ports.at(handle).sent) bytes.push_back(event.data1);
+    return bytes;
+  }
+
+  int GetNumInDevices() override { return static_cast<int>(inputs.size()); }
+  int GetNumOutDevices() override { return static_cast<int>(outputs.size()); }
+  std::optional<std::string> GetMidiInDescription(MidiDevice device) override {
+    return device < inputs.size() ? std::optional(inputs[device]) : std::nullopt;
+  }
+  std::optional<std::string> GetMidiOutDescription(MidiDevice device) override {
+    if (device == kMapperDevice) return mapper;
+    return device < outputs.size() ? std::optional(outputs[device]) : std::nullopt;
+  }
+  MidiHandle OpenMidiIn(MidiNotificationWindow& window, MidiDevice device,
+                        std::uint32_t options) override {
+    return Open(window, device, options, true);
+  }
+  MidiHandle OpenMidiOut(MidiNotificationWindow& window, MidiDevice device,
+                         std::uint32_t options) override {
+    return Open(window, device, options, false);
+  }
+  void StartMidiIn(MidiHandle handle) override { Log("StartMidiIn", handle); }
+  void StopMidiIn(MidiHandle handle) override { Log("StopMidiIn", handle); }
+  const MidiEvent* GetMidiIn(MidiHandle handle) override {
+    Port& port = ports.at(handle);
+    if (port.queue.empty()) return nullptr;
+    port.current = port.queue.front();
+    port.queue.pop_front();
+    return &port.current;
+  }
+  std::uint16_t PutMidiOut(MidiHandle handle, const MidiEvent& event) override {
+    Port& port = ports.at(handle);
+    if (port.room == 0) return 1;
+    --port.room;
+    port.sent.push_back(event);
+    return 0;
+  }
+  void ResetMidiOut(MidiHandle handle) override { Log("ResetMidiOut", handle); }
+  bool IsMidiOutIdle(MidiHandle) override { return true; }
+  void CloseMidiIn(MidiHandle handle) override { Close("CloseMidiIn", handle); }
+  void CloseMidiOut(MidiHandle handle) override { Close("CloseMidiOut", handle); }
+  std::string DeviceError(MidiHandle) override { return {}; }
+  std::uint64_t DroppedMidiIn(MidiHandle) override { return 0; }
+
+ private:
+  MidiHandle Open(MidiNotificationWindow& window, MidiDevice device, std::uint32_t options,
+                  bool input) {
+    const bool exists = input ? device < inputs.size()
+                              : device < outputs.size() || (device == kMapperDevice && mapper);
+    MidiHandle handle = 2;  // a failure value
+    if (exists && (input ? failingInputs : failingOutputs).count(device) == 0) {
+      handle = m_nextHandle++;
+      ports[handle].window = &window;
+      ports[handle].device = device;
+      lastOpened = handle;
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "%s %u %x -> %u", input ? "OpenMidiIn" : "OpenMidiOut",
+                  unsigned{device}, options, handle);
+    calls.push_back(line);
+    return handle;
+  }
+  void Log(const std::string& what, MidiHandle handle) {
+    calls.push_back(what + ' ' + std::to_string(handle));
+  }
+  void Close(const std::string& what, MidiHandle handle) {
+    Log(what, handle);
+    ports.erase(handle);
+  }
+
+  MidiHandle m_nextHandle = 100;
+};
+
+}  // namespace zephyl::test

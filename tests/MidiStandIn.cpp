@@ -1,0 +1,172 @@
+// A stand-in for the instrument in end-to-end tests: a JACK client with a MIDI input "in" and
+// output "out". It appends every byte that reaches "in" to a file, can echo what it receives,
+// can send the messages of a file once something listens on "out", and can vanish without a
+// word after a number of bytes, as a device that is unplugged does.
+//
+//   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE] [--vanish-after BYTES]
+//
+// Prints "ready" once its ports exist. Exits on SIGTERM.
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kRingBytes = 1 << 20;
+// What one period may carry out: well below the server's port buffer.
+constexpr std::size_t kBytesPerPeriod = 4096;
+constexpr auto kPoll = std::chrono::milliseconds(1);
+constexpr std::uint8_t kSysExStart = 0xF0;
+constexpr std::uint8_t kSysExEnd = 0xF7;
+
+std::atomic<bool> g_stop{false};
+jack_port_t* g_in = nullptr;
+jack_port_t* g_out = nullptr;
+jack_ringbuffer_t* g_received = nullptr;  // [length][bytes] per event
+jack_ringbuffer_t* g_toSend = nullptr;    // [length][bytes] per message
+
+int Process(jack_nframes_t frames, void*) {
+  void* in = jack_port_get_buffer(g_in, frames);
+  const jack_nframes_t count = jack_midi_get_event_count(in);
+  for (jack_nframes_t i = 0; i < count; ++i) {
+    jack_midi_event_t event;
+    if (jack_midi_event_get(&event, in, i) != 0) continue;
+    const std::uint32_t size = static_cast<std::uint32_t>(event.size);
+    if (jack_ringbuffer_write_space(g_received) < sizeof size + size) continue;
+    jack_ringbuffer_write(g_received, reinterpret_cast<const char*>(&size), sizeof size);
+    jack_ringbuffer_write(g_received, reinterpret_cast<const char*>(event.buffer), size);
+  }
+  void* out = jack_port_get_buffer(g_out, frames);
+  jack_midi_clear_buffer(out);
+  std::size_t budget = kBytesPerPeriod;
+  std::uint32_t size = 0;
+  while (jack_ringbuffer_peek(g_toSend, reinterpret_cast<char*>(&size), sizeof size) ==
+             sizeof size &&
+         size <= budget && jack_ringbuffer_read_space(g_toSend) >= sizeof size + size) {
+    jack_midi_data_t* data = jack_midi_event_reserve(out, 0, size);
+    if (data == nullptr) break;
+    jack_ringbuffer_read_advance(g_toSend, sizeof size);
+    jack_ringbuffer_read(g_toSend, reinterpret_cast<char*>(data), size);
+    budget -= size;
+  }
+  return 0;
+}
+
+void Queue(const std::vector<std::uint8_t>& message) {
+  const auto size = static_cast<std::uint32_t>(message.size());
+  while (jack_ringbuffer_write_space(g_toSend) < sizeof size + size && !g_stop) {
+    std::this_thread::sleep_for(kPoll);
+  }
+  jack_ringbuffer_write(g_toSend, reinterpret_cast<const char*>(&size), sizeof size);
+  jack_ringbuffer_write(g_toSend, reinterpret_cast<const char*>(message.data()), size);
+}
+
+// The file's System Exclusive messages, each from its 0xF0 to its 0xF7.
+std::vector<std::vector<std::uint8_t>> Messages(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+  std::vector<std::vector<std::uint8_t>> messages;
+  std::vector<std::uint8_t> message;
+  for (const std::uint8_t byte : bytes) {
+    if (byte == kSysExStart) message.clear();
+    message.push_back(byte);
+    if (byte == kSysExEnd && message.front() == kSysExStart) messages.push_back(message);
+  }
+  return messages;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string name;
+  std::string record;
+  std::string send;
+  bool echo = false;
+  long vanishAfter = -1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--name" && hasValue) {
+      name = argv[++i];
+    } else if (arg == "--record" && hasValue) {
+      record = argv[++i];
+    } else if (arg == "--send" && hasValue) {
+      send = argv[++i];
+    } else if (arg == "--vanish-after" && hasValue) {
+      vanishAfter = std::stol(argv[++i]);
+    } else if (arg == "--echo") {
+      echo = true;
+    } else {
+      std::cerr << "zephyl-standin: unknown argument " << arg << '\n';
+      return 2;
+    }
+  }
+  if (name.empty()) {
+    std::cerr << "zephyl-standin: --name is required\n";
+    return 2;
+  }
+  std::signal(SIGTERM, [](int) { g_stop = true; });
+  std::signal(SIGINT, [](int) { g_stop = true; });
+
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open(
+      name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
+  if (client == nullptr) {
+    std::cerr << "zephyl-standin: cannot open a JACK client named " << name << '\n';
+    return 1;
+  }
+  g_received = jack_ringbuffer_create(kRingBytes);
+  g_toSend = jack_ringbuffer_create(kRingBytes);
+  g_in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+  g_out = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  jack_set_process_callback(client, Process, nullptr);
+  if (g_in == nullptr || g_out == nullptr || jack_activate(client) != 0) {
+    std::cerr << "zephyl-standin: cannot set up the ports\n";
+    return 1;
+  }
+  std::cout << "ready" << std::endl;
+
+  std::FILE* recording = record.empty() ? nullptr : std::fopen(record.c_str(), "ab");
+  auto pending = send.empty() ? std::vector<std::vector<std::uint8_t>>{} : Messages(send);
+  long received = 0;
+  std::vector<std::uint8_t> event;
+  while (!g_stop) {
+    std::uint32_t size = 0;
+    bool any = false;
+    // The process thread writes the length before the bytes: wait for both.
+    while (jack_ringbuffer_peek(g_received, reinterpret_cast<char*>(&size), sizeof size) ==
+               sizeof size &&
+           jack_ringbuffer_read_space(g_received) >= sizeof size + size) {
+      jack_ringbuffer_read_advance(g_received, sizeof size);
+      event.resize(size);
+      jack_ringbuffer_read(g_received, reinterpret_cast<char*>(event.data()), size);
+      if (recording != nullptr) std::fwrite(event.data(), 1, event.size(), recording);
+      if (echo) Queue(event);
+      received += size;
+      any = true;
+    }
+    if (any && recording != nullptr) std::fflush(recording);
+    if (vanishAfter >= 0 && received >= vanishAfter) _exit(0);
+    if (!pending.empty() && jack_port_connected(g_out) > 0) {
+      for (const auto& message : pending) Queue(message);
+      pending.clear();
+    }
+    std::this_thread::sleep_for(kPoll);
+  }
+  jack_client_close(client);
+  if (recording != nullptr) std::fclose(recording);
+  return 0;
+}

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "InputSplitter.h"
+#include "MainLoop.h"
+#include "OutputAssembler.h"
+#include "OutputPacer.h"
+
+namespace zephyl::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+// "F0:33" for System Exclusive bytes, "90 40 40" for a short message.
+std::string Describe(const std::vector<MidiEvent>& events) {
+  std::string text;
+  char buffer[16];
+  for (const MidiEvent& event : events) {
+    if (event.status == kSysExStatus) {
+      std::snprintf(buffer, sizeof buffer, "F0:%02X ", event.data1);
+    } else {
+      std::snprintf(buffer, sizeof buffer, "%02X %02X %02X ", event.status, event.data1,
+                    event.data2);
+    }
+    text += buffer;
+  }
+  return text;
+}
+
+TEST(InputSplitterTest, SysExBecomesOneEventPerByteAcrossChunks) {
+  const std::pair<std::vector<Bytes>, std::string> cases[] = {
+      {{{0xF0, 0x33, 0xF7}}, "F0:F0 F0:33 F0:F7 "},
+      {{{0x90, 64, 100}, {0xC0, 5}, {0xF8}}, "90 40 64 C0 05 00 F8 00 00 "},
+      // A backend's chunks of one long message, with a clock tick between them.
+      {{{0xF0, 0x01}, {0xF8}, {0x02}, {0x03, 0xF7}}, "F0:F0 F0:01 F8 00 00 F0:02 F0:03 F0:F7 "},
+      // Stray data bytes outside a message, and a status byte that ends an unfinished one.
+      {{{0x12, 0x34}, {0xF0, 0x01}, {0x80, 1, 2}, {0x05}}, "F0:F0 F0:01 80 01 02 "},
+      {{{0xF0, 0x01, 0xF7, 0x09}, {}}, "F0:F0 F0:01 F0:F7 "},
+  };
+  for (const auto& [messages, expected] : cases) {
+    InputSplitter splitter;
+    std::vector<MidiEvent> all;
+    std::vector<MidiEvent> events;
+    for (const Bytes& message : messages) {
+      splitter.Split(message, events);
+      all.insert(all.end(), events.begin(), events.end());
+    }
+    EXPECT_EQ(Describe(all), expected);
+  }
+}
+
+TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
+  auto sysEx = [](std::uint8_t byte) { return MidiEvent{0, kSysExStatus, byte, 0, 0}; };
+  const std::pair<std::vector<MidiEvent>, std::vector<std::string>> cases[] = {
+      {{sysEx(0xF0), sysEx(0x01), sysEx(0xF7)}, {"F0 01 F7 end"}},
+      {{sysEx(0xF0), sysEx(1), sysEx(2), sysEx(3), sysEx(4), sysEx(0xF7)},
+       {"F0 01 02 03", "04 F7 end"}},
+      {{sysEx(0xF0), {0, 0x90, 64, 64, 0}, sysEx(0xF7), {0, 0xC3, 9, 0, 0}, {0, 0xFE, 0, 0, 0}},
+       {"90 40 40", "F0 F7 end", "C3 09", "FE"}},
+      {{sysEx(0xF0), sysEx(0x01), sysEx(0xF0), sysEx(0xF7)}, {"F0 F7 end"}},
+  };
+  for (const auto& [events, expected] : cases) {
+    OutputAssembler assembler(4);
+    std::vector<std::string> messages;
+    for (const MidiEvent& event : events) {
+      OutputAssembler::Message message;
+      if (!assembler.Add(event, message)) continue;
+      std::string text;
+      char buffer[4];
+      for (const std::uint8_t byte : message.bytes) {
+        std::snprintf(buffer, sizeof buffer, "%02X", byte);
+        text += (text.empty() ? "" : " ") + std::string(buffer);
+      }
+      messages.push_back(text + (message.endsSysEx ? " end" : ""));
+    }
+    EXPECT_EQ(messages, expected);
+    EXPECT_FALSE(assembler.Pending());
+  }
+}
+
+TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
+  using TimePoint = OutputPacer::TimePoint;
+  const TimePoint t0{};
+  struct Case {
+    const char* name;
+    Pacing pacing;
+    BackendBudget budget;
+    std::vector<std::pair<std::size_t, bool>> messages;  // size, ends a dump
+    std::vector<std::chrono::nanoseconds> starts;        // when each may go after t0
+  };
+  const Case cases[] = {
+      {"a DIN cable",
+       {},
+       {},
+       {{139, true}, {139, true}, {3, false}, {3, false}},
+       {0ns, 44480us + 20ms, 2 * (44480us + 20ms), 2 * (44480us + 20ms) + 960us}},
+      {"no wire pacing, no gap", {0ns, 0ns}, {}, {{139, true}, {139, true}}, {0ns, 0ns}},
+      // Bursts of up to 300 bytes, refilled at 300 per 10 ms: 278 bytes go at once, the third
+      // dump waits for 117 more bytes of room, 3.9 ms.
+      {"the backend's budget",
+       {0ns, 0ns},
+       {300, 10ms},
+       {{139, true}, {139, true}, {139, true}, {139, true}},
+       {0ns, 0ns, 3900001ns, 8533334ns}},
+  };
+  for (const Case& c : cases) {
+    OutputPacer pacer(c.pacing, c.budget, t0);
+    for (std::size_t i = 0; i < c.messages.size(); ++i) {
+      const TimePoint at = pacer.Earliest(c.messages[i].first);
+      EXPECT_NEAR(std::chrono::duration<double>(at - t0).count(),
+                  std::chrono::duration<double>(c.starts[i]).count(), 1e-6)
+          << c.name << " message " << i;
+      pacer.Sent(c.messages[i].first, c.messages[i].second, at);
+    }
+  }
+}
+
+TEST(MainLoopTest, RunsTasksFromOtherThreadsInOrderUntilDoneOrTimeout) {
+  MainLoop loop;
+  std::vector<int> ran;
+  std::thread poster([&] {
+    for (int i = 0; i < 100; ++i) loop.Post([&ran, i] { ran.push_back(i); });
+  });
+  EXPECT_TRUE(loop.RunUntil([&] { return ran.size() == 100; }, 10s));
+  poster.join();
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(ran[static_cast<std::size_t>(i)], i);
+  EXPECT_FALSE(loop.RunUntil([] { return false; }, 1ms));
+  loop.Post([&] { ran.clear(); });
+  loop.RunPending();
+  EXPECT_TRUE(ran.empty());
+}
+
+}  // namespace
+}  // namespace zephyl::test
