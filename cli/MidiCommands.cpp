@@ -25,6 +25,8 @@ constexpr std::size_t kWorkBank = 0;
 constexpr int kProgressWidth = 30;
 // Long enough for any wait a command makes; the commands wake on their own conditions.
 constexpr std::chrono::hours kForever{24 * 365};
+// The name of the input port receive opens when it listens.
+constexpr const char* kListeningPort = "receive";
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -224,7 +226,11 @@ int Receive(const ReceiveOptions& options, Console console) {
   bool interrupted = false;
   InterruptWatch interrupts(loop, [&interrupted] { interrupted = true; });
   const auto library = OpenLibrary(loop, options.midi);
-  const auto device = ChoosePort(*library, true, options.midi.port, console);
+  // With nothing to read from, a sender can still come to us.
+  const bool listen = library->Api() != MidiApi::None &&
+                      (options.listen || (!options.midi.port && library->GetNumInDevices() <= 0));
+  const auto device = listen ? library->OfferOwnInput(kListeningPort)
+                             : ChoosePort(*library, true, options.midi.port, console);
   if (!device) return kExitFailed;
   const std::string name = *library->GetMidiInDescription(*device);
   WatchedReceiver receiver(*library);
@@ -240,8 +246,9 @@ int Receive(const ReceiveOptions& options, Console console) {
   const bool toStandardOutput = IsStandardStream(options.output);
   ReceivePrinter printer(doc, toStandardOutput ? console.err : console.out);
   receiver.OnReceive(doc, printer);
-  console.err << "Receiving from \"" << name << "\"";
+  console.err << (listen ? "Receiving on our own port \"" : "Receiving from \"") << name << '"';
   if (options.count) console.err << " until " << *options.count << " dumps are in";
+  if (listen) console.err << " (connect a sender to it)";
   console.err << "; Ctrl+C saves and stops\n";
 
   std::string error;

@@ -27,6 +27,9 @@ struct ReceiveOptions {
   Path output;
   std::optional<std::size_t> count;
   std::optional<double> timeoutSeconds;  // restarts with every byte; default: none
+  // Opens a port of our own for a sender to connect to, rather than reading from a port there
+  // is; also what happens when no --port is given and there is no port to read from.
+  bool listen = false;
 };
 
 int Ports(const MidiOptions& options, Console console);

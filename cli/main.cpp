@@ -146,6 +146,9 @@ int main(int argc, char** argv) {
       ->add_option("--timeout", receiveOptions.timeoutSeconds,
                    "Stop when nothing arrives for this many seconds")
       ->check(CLI::PositiveNumber);
+  receive->add_flag("--listen", receiveOptions.listen,
+                    "Open a port of our own, \"Zephyl:receive\", for a sender to connect to "
+                    "(the default when there is no port to read from)");
   receive->callback([&] { status = Receive(receiveOptions, console); });
 
   // Panel

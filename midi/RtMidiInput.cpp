@@ -21,12 +21,18 @@ unsigned FindPort(Rt& rt, const std::string& name) {
 }
 }  // namespace
 
-RtMidiInput::RtMidiInput(RtMidi::Api api, const std::string& port, std::function<void()> notify)
+RtMidiInput::RtMidiInput(RtMidi::Api api, const std::string& port, bool own,
+                         std::function<void()> notify)
     : m_port(port), m_notify(std::move(notify)) {
   m_in = std::make_unique<RtMidiIn>(api, kMidiClientName, kRtMidiQueueSize);
   m_in->setErrorCallback(IgnoreError);
   m_in->ignoreTypes(false, true, true);  // System Exclusive in; clock and sensing out
   m_in->setCallback(&RtMidiInput::OnMessage, this);
+  if (own) {
+    // RtMidi counts only connections as open ports.
+    m_in->openVirtualPort(port);
+    return;
+  }
   m_in->openPort(FindPort(*m_in, port), "input");
   if (!m_in->isPortOpen()) throw std::runtime_error("Cannot open the MIDI port \"" + port + "\"");
 }

@@ -23,8 +23,10 @@ class RtMidiInput {
   // About 4 MiB of events; whole messages beyond it are dropped and counted.
   static constexpr std::size_t kMaxQueuedEvents = (std::size_t{4} << 20) / sizeof(MidiEvent);
 
-  // Throws RtMidiError, or std::runtime_error naming the port, when it cannot open.
-  RtMidiInput(RtMidi::Api api, const std::string& port, std::function<void()> notify);
+  // Reads from the system's port named `port`, or, when `own`, opens a port of that name of our
+  // own for others to connect to. Throws RtMidiError, or std::runtime_error naming the port,
+  // when it cannot open.
+  RtMidiInput(RtMidi::Api api, const std::string& port, bool own, std::function<void()> notify);
   ~RtMidiInput();
   RtMidiInput(const RtMidiInput&) = delete;
   RtMidiInput& operator=(const RtMidiInput&) = delete;

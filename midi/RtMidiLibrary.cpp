@@ -75,19 +75,34 @@ RtMidiLibrary::~RtMidiLibrary() {
   }
 }
 
+MidiDevice RtMidiLibrary::OfferOwnInput(const std::string& port) {
+  m_ownInput = port;
+  return static_cast<MidiDevice>(GetNumInDevices() - 1);
+}
+
+std::vector<std::string> RtMidiLibrary::ListedPorts(bool input) {
+  std::vector<std::string> names = m_backend ? m_backend->Ports(input) : std::vector<std::string>{};
+  if (input && m_ownInput && m_backend) names.push_back(kMidiClientName + (":" + *m_ownInput));
+  return names;
+}
+
+bool RtMidiLibrary::IsOwnInput(bool input, MidiDevice device) const {
+  return input && m_ownInput && device + std::size_t{1} == m_inputs.size();
+}
+
 int RtMidiLibrary::GetNumInDevices() {
-  m_inputs = m_backend ? m_backend->Ports(true) : std::vector<std::string>{};
+  m_inputs = ListedPorts(true);
   return static_cast<int>(m_inputs.size());
 }
 
 int RtMidiLibrary::GetNumOutDevices() {
-  m_outputs = m_backend ? m_backend->Ports(false) : std::vector<std::string>{};
+  m_outputs = ListedPorts(false);
   return static_cast<int>(m_outputs.size());
 }
 
 std::optional<std::string> RtMidiLibrary::Description(bool input, MidiDevice device) {
   std::vector<std::string>& names = input ? m_inputs : m_outputs;
-  if (names.empty() && m_backend) names = m_backend->Ports(input);
+  if (names.empty()) names = ListedPorts(input);
   // There is no mapper device here: the device number is simply out of range.
   if (device >= names.size()) return std::nullopt;
   return names[device];
@@ -120,12 +135,14 @@ MidiHandle RtMidiLibrary::OpenPort(MidiNotificationWindow& window, MidiDevice de
     return kFailed;
   }
   const MidiHandle handle = m_nextHandle++;
+  const bool own = IsOwnInput(input, device);
   Open open;
   open.window = &window;
   try {
     if (input) {
-      open.input = std::make_unique<RtMidiInput>(
-          m_backend->RtApi(), *name, Notifier(handle, &MidiNotificationWindow::OnMidiInData));
+      open.input =
+          std::make_unique<RtMidiInput>(m_backend->RtApi(), own ? *m_ownInput : *name, own,
+                                        Notifier(handle, &MidiNotificationWindow::OnMidiInData));
     } else {
       open.output = std::make_unique<RtMidiOutput>(
           *m_backend, *name, m_pacing, Notifier(handle, &MidiNotificationWindow::OnMidiOutReady));
@@ -137,7 +154,7 @@ MidiHandle RtMidiLibrary::OpenPort(MidiNotificationWindow& window, MidiDevice de
   m_open.emplace(handle, std::move(open));
   {
     std::lock_guard lock(m_watchMutex);
-    m_watched[handle] = Watched{*name, input, {}};
+    m_watched[handle] = Watched{*name, input, own, {}};
   }
   m_watchWake.notify_all();
   return handle;
@@ -235,7 +252,8 @@ void RtMidiLibrary::Monitor() {
       const auto& names = watched.input ? inputs : outputs;
       if (!systemError.empty()) {
         watched.error = systemError;
-      } else if (std::find(names.begin(), names.end(), watched.port) == names.end()) {
+      } else if (!watched.own &&
+                 std::find(names.begin(), names.end(), watched.port) == names.end()) {
         watched.error = "The MIDI port \"" + watched.port + "\" went away";
       } else {
         continue;

@@ -36,6 +36,9 @@ class RtMidiLibrary final : public MidiLibrary {
   std::string LastError() const { return m_lastError; }
   // For outputs opened from now on.
   void SetPacing(const Pacing& pacing) { m_pacing = pacing; }
+  // Lists one more input device after the system's: a port of this program's own, named
+  // `port`, for other programs to connect to and send to. Returns its device number.
+  MidiDevice OfferOwnInput(const std::string& port);
 
   int GetNumInDevices() override;
   int GetNumOutDevices() override;
@@ -66,10 +69,14 @@ class RtMidiLibrary final : public MidiLibrary {
   struct Watched {
     std::string port;
     bool input = false;
+    // Our own port is in no list of the system's: only the system itself can fail it.
+    bool own = false;
     std::string error;
   };
 
   std::optional<std::string> Description(bool input, MidiDevice device);
+  std::vector<std::string> ListedPorts(bool input);
+  bool IsOwnInput(bool input, MidiDevice device) const;
   MidiHandle OpenPort(MidiNotificationWindow& window, MidiDevice device, bool input);
   void Close(MidiHandle handle);
   Open* Find(MidiHandle handle);
@@ -85,6 +92,7 @@ class RtMidiLibrary final : public MidiLibrary {
   std::string m_lastError;
   std::vector<std::string> m_inputs;  // as last listed: device numbers index these
   std::vector<std::string> m_outputs;
+  std::optional<std::string> m_ownInput;
   std::map<MidiHandle, Open> m_open;
   MidiHandle m_nextHandle = kMaxFailedHandle + 1;
   // Posted notifications hold this weakly: once it is gone, they do nothing.
