@@ -162,7 +162,7 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
   ASSERT_TRUE(RunAndRead({"/usr/bin/env", "import", "-window", "root", shot.string()}, m_env));
   const QImage screen(QString::fromStdString(shot.string()));
   ASSERT_FALSE(screen.isNull());
-  EXPECT_EQ(screen.pixelColor(300, 150), kPanelGrey);
+  EXPECT_EQ(screen.pixelColor(540, 295), kPanelGrey);  // below the panel
 
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));  // "&File", "E&xit"
   EXPECT_EQ(app.Wait(kStartTimeout), 0) << ReadText(log);
