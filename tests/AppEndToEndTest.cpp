@@ -14,7 +14,11 @@
 #include "BankFile.h"
 #include "CBankEditor.h"
 #include "ChildProcess.h"
+#include "CountingDibMessages.h"
 #include "MemoryByteSource.h"
+#include "NullPanelHost.h"
+#include "PanelDrawing.h"
+#include "RenderPanel.h"
 #include "TestPatches.h"
 
 namespace zephyl {
@@ -27,7 +31,16 @@ constexpr std::uint32_t kSeed = 4711;
 constexpr std::size_t kPatchCount = 4;
 constexpr auto kStartTimeout = 10s;
 constexpr auto kSaveTimeout = 5s;
-const QColor kPanelGrey(82, 82, 82);
+constexpr auto kSettleTimeout = 5s;
+// The panel lies below the menu bar, whose height depends on the fonts: searched for this far.
+constexpr int kMaxMenuBarHeight = 80;
+// Pixels may differ this much per channel (text edges), and this many may differ more.
+constexpr int kChannelTolerance = 48;
+constexpr int kMaxDifferingPixels = kPanelWidth * kPanelHeight / 200;
+constexpr std::size_t kDraggedKnob = 4;
+constexpr int kDragPixels = 9;
+constexpr std::size_t kClickedButton = 51;
+constexpr PanelPoint kNowhere{540, 240};  // below the knobs: hovering there picks nothing
 
 std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path);
@@ -65,6 +78,45 @@ class PrivateDisplay {
   std::string m_display;
 };
 
+// Pixels of `expected` that differ noticeably from `screen` at `origin`, counted up to `limit`.
+int DifferingPixels(const QImage& screen, QPoint origin, const QImage& expected, int limit) {
+  int differing = 0;
+  for (int y = 0; y < expected.height() && differing <= limit; ++y) {
+    for (int x = 0; x < expected.width() && differing <= limit; ++x) {
+      const QPoint at = origin + QPoint(x, y);
+      if (!screen.valid(at)) return limit + 1;
+      const QRgb a = screen.pixel(at);
+      const QRgb b = expected.pixel(x, y);
+      const int diff = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b))});
+      if (diff > kChannelTolerance) ++differing;
+    }
+  }
+  return differing;
+}
+
+// The panel as the replayed editor draws it, once for each phase of the blinking light.
+std::vector<QImage> PanelImages(CPanelEditor& editor) {
+  PanelPictures pictures;
+  CountingDibMessages messages;
+  pictures.AttachAll(messages);
+  std::vector<QImage> images{RenderPanel(editor, pictures)};
+  for (int tick = 0; tick < 3; ++tick) {
+    editor.OnTimer(CPanelEditor::kBlinkTimerId);
+    images.push_back(RenderPanel(editor, pictures));
+  }
+  return images;
+}
+
+// The fewest differing pixels of any of `images` at `origin`.
+int BestMatch(const QImage& screen, QPoint origin, const std::vector<QImage>& images) {
+  int best = kMaxDifferingPixels + 1;
+  for (const QImage& image : images) {
+    best = std::min(best, DifferingPixels(screen, origin, image, kMaxDifferingPixels));
+  }
+  return best;
+}
+
 class AppEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -83,10 +135,34 @@ class AppEndToEndTest : public ::testing::Test {
     args.insert(args.begin(), {"/usr/bin/env", "timeout", "10", "xdotool"});
     return RunAndRead(args, m_env);
   }
+  // Moves the pointer to a point of the panel.
+  std::optional<std::string> PointAt(PanelPoint p) {
+    return Xdo({"mousemove", "--sync", std::to_string(m_panelOrigin.x() + p.x),
+                std::to_string(m_panelOrigin.y() + p.y)});
+  }
+
+  QImage Screenshot() {
+    const auto shot = m_folder / ("shot" + std::to_string(++m_shots) + ".png");
+    if (!RunAndRead({"/usr/bin/env", "import", "-window", "root", shot.string()}, m_env)) return {};
+    return QImage(QString::fromStdString(shot.string()));
+  }
+  // Waits until the screen shows one of `images` at the panel's place; the fewest differing
+  // pixels seen.
+  int ShowsPanel(const std::vector<QImage>& images) {
+    const auto start = std::chrono::steady_clock::now();
+    int best = kMaxDifferingPixels + 1;
+    do {
+      best = std::min(best, BestMatch(Screenshot(), m_panelOrigin, images));
+    } while (best > kMaxDifferingPixels &&
+             std::chrono::steady_clock::now() - start < kSettleTimeout);
+    return best;
+  }
 
   TempFolder m_folder;
   std::unique_ptr<PrivateDisplay> m_display;
   std::map<std::string, std::string> m_env;
+  QPoint m_panelOrigin;
+  int m_shots = 0;
 };
 
 TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
@@ -100,25 +176,48 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
     SaveBankFile(doc, bank);
   }
 
-  // What the keys below do, carried out on the document directly.
-  Bytes expected;
-  {
-    CQuensetDoc doc;
-    LoadBankFile(doc, bank);
-    SeededRandom random(kSeed);
-    CBankEditor editor(doc, random);
-    for (BankCommand c : {BankCommand::Delete, BankCommand::Next, BankCommand::Cut,
-                          BankCommand::Paste, BankCommand::Procreate, BankCommand::NextBank}) {
-      editor.Execute(c);
-    }
-    MemoryByteSink sink;
-    SaveBank(doc, sink);
-    expected = sink.Bytes();
+  // What the person below does, carried out on a document and a panel directly.
+  CQuensetDoc doc;
+  LoadBankFile(doc, bank);
+  SeededRandom random(kSeed);
+  CBankEditor commands(doc, random);
+  NullPanelHost host;
+  CPanelEditor panel(doc, host);
+  const std::vector<QImage> opened = PanelImages(panel);
+  for (BankCommand c :
+       {BankCommand::Delete, BankCommand::Next, BankCommand::Cut, BankCommand::Paste}) {
+    commands.Execute(c);
   }
+  const CPanelControl& knob = panel.Tables().controls[kDraggedKnob];
+  const PanelPoint knobAt{(knob.m_hitRect.left + knob.m_hitRect.right) / 2,
+                          (knob.m_hitRect.top + knob.m_hitRect.bottom) / 2};
+  // Up turns the knob up; down where up would reach the end of its range.
+  const std::uint8_t before = doc.CurrentPatch().m_values[kDraggedKnob];
+  const int up = before + kDragPixels <= CPatch::Range(kDraggedKnob) ? kDragPixels : -kDragPixels;
+  const PanelPoint dragTo{knobAt.x, knobAt.y - up};
+  const PanelRect buttonRect = panel.Tables().controls[kClickedButton].m_hitRect;
+  const PanelPoint buttonAt{(buttonRect.left + buttonRect.right) / 2,
+                            (buttonRect.top + buttonRect.bottom) / 2};
+  panel.OnMouseMove(knobAt);
+  panel.OnLButtonDown(knobAt);
+  panel.OnMouseMove(dragTo);
+  panel.OnLButtonUp();
+  panel.OnMouseMove(buttonAt);
+  panel.OnLButtonDown(buttonAt);
+  panel.OnLButtonUp();
+  panel.OnMouseMove(kNowhere);
+  ASSERT_EQ(doc.CurrentPatch().m_values[kDraggedKnob], before + up);
+  const std::vector<QImage> edited = PanelImages(panel);
+  for (BankCommand c : {BankCommand::Procreate, BankCommand::NextBank}) commands.Execute(c);
+  const std::vector<QImage> bred = PanelImages(panel);
+  MemoryByteSink sink;
+  SaveBank(doc, sink);
+  const Bytes expected = sink.Bytes();
 
   auto env = m_env;
   env["ZEPHYL_SEED"] = std::to_string(kSeed);
   env["ZEPHYL_TRACE_STARTUP"] = "1";
+  env["ZEPHYL_MIDI_API"] = "none";
   // Under the sanitizers: leaks are checked in-process; Qt's caches at exit are not ours.
   env["ASAN_OPTIONS"] = "detect_leaks=0";
   const auto log = m_folder / "zephyl.log";
@@ -144,9 +243,34 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
   const auto geometry = Xdo({"getwindowgeometry", "--shell", id});
   ASSERT_TRUE(geometry);
   EXPECT_NE(geometry->find("WIDTH=550\nHEIGHT=300"), std::string::npos) << *geometry;
-  ASSERT_TRUE(Xdo({"windowfocus", "--sync", id}));
+  std::smatch at;
+  ASSERT_TRUE(std::regex_search(*geometry, at, std::regex("X=([0-9]+)\nY=([0-9]+)")));
+  const QPoint windowAt(std::stoi(at[1].str()), std::stoi(at[2].str()));
 
+  // The opened bank's last patch, below the menu bar.
+  const QImage screen = Screenshot();
+  ASSERT_FALSE(screen.isNull());
+  int best = kMaxDifferingPixels + 1;
+  for (int y = 0; y <= kMaxMenuBarHeight; ++y) {
+    const int differing = BestMatch(screen, windowAt + QPoint(0, y), opened);
+    if (differing < best) {
+      best = differing;
+      m_panelOrigin = windowAt + QPoint(0, y);
+    }
+  }
+  ASSERT_LE(best, kMaxDifferingPixels) << "the opened patch's panel is not on the screen";
+
+  ASSERT_TRUE(Xdo({"windowfocus", "--sync", id}));
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Delete", "Up", "ctrl+x", "ctrl+v"}));
+  ASSERT_TRUE(PointAt(knobAt));
+  ASSERT_TRUE(Xdo({"mousedown", "1"}));
+  ASSERT_TRUE(PointAt(dragTo));
+  ASSERT_TRUE(Xdo({"mouseup", "1"}));
+  ASSERT_TRUE(PointAt(buttonAt));
+  ASSERT_TRUE(Xdo({"click", "1"}));
+  ASSERT_TRUE(PointAt(kNowhere));
+  EXPECT_LE(ShowsPanel(edited), kMaxDifferingPixels) << "the knob and button edits do not show";
+
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p"}));  // "&Run", "&Procreate"
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Right", "ctrl+s"}));
   Bytes saved;
@@ -157,12 +281,7 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
   }
   EXPECT_EQ(saved.size(), expected.size());
   EXPECT_TRUE(saved == expected) << "the saved bank differs from the edits made";
-
-  const auto shot = m_folder / "shot.png";
-  ASSERT_TRUE(RunAndRead({"/usr/bin/env", "import", "-window", "root", shot.string()}, m_env));
-  const QImage screen(QString::fromStdString(shot.string()));
-  ASSERT_FALSE(screen.isNull());
-  EXPECT_EQ(screen.pixelColor(540, 295), kPanelGrey);  // below the panel
+  EXPECT_LE(ShowsPanel(bred), kMaxDifferingPixels) << "the bred bank's patch does not show";
 
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));  // "&File", "E&xit"
   EXPECT_EQ(app.Wait(kStartTimeout), 0) << ReadText(log);
