@@ -1,4 +1,5 @@
-// The real editor under a private X server, driven with xdotool as a person would.
+// The real editor under a private X server, driven with xdotool as a person would; with MIDI,
+// over a private JACK server to an instrument stand-in.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -6,19 +7,19 @@
 
 #include <QColor>
 #include <QImage>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
 
 #include "BankFile.h"
 #include "CBankEditor.h"
-#include "ChildProcess.h"
+#include "CPatchSender.h"
 #include "CountingDibMessages.h"
+#include "JackServer.h"
 #include "MemoryByteSource.h"
 #include "NullPanelHost.h"
 #include "PanelDrawing.h"
 #include "RenderPanel.h"
+#include "SpawnedProgram.h"
 #include "TestPatches.h"
 
 namespace zephyl {
@@ -29,6 +30,7 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t kSeed = 4711;
 constexpr std::size_t kPatchCount = 4;
+constexpr std::size_t kNoteSize = 3;
 constexpr auto kStartTimeout = 10s;
 constexpr auto kSaveTimeout = 5s;
 constexpr auto kSettleTimeout = 5s;
@@ -42,23 +44,16 @@ constexpr int kDragPixels = 9;
 constexpr std::size_t kClickedButton = 51;
 constexpr PanelPoint kNowhere{540, 240};  // below the knobs: hovering there picks nothing
 
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // An X server of our own on a display number it picks, gone with this object.
 class PrivateDisplay {
  public:
   explicit PrivateDisplay(const std::filesystem::path& folder) {
     std::array<int, 2> pipe{};
     if (::pipe(pipe.data()) != 0) return;
-    m_server = std::make_unique<ChildProcess>(
+    m_server = std::make_unique<SpawnedProgram>(
         std::vector<std::string>{"/usr/bin/env", "Xvfb", "-displayfd", "3", "-screen", "0",
                                  "1024x768x24", "-nolisten", "tcp"},
-        std::map<std::string, std::string>{}, folder / "xvfb.log", pipe[1]);
+        folder, "xvfb", Environment{}, pipe[1]);
     ::close(pipe[1]);
     pollfd ready{pipe[0], POLLIN, 0};
     std::string number;
@@ -72,11 +67,16 @@ class PrivateDisplay {
     if (!number.empty()) m_display = ":" + number;
   }
   const std::string& Name() const { return m_display; }
+  std::string Log() const { return m_server ? m_server->Err() : std::string(); }
 
  private:
-  std::unique_ptr<ChildProcess> m_server;
+  std::unique_ptr<SpawnedProgram> m_server;
   std::string m_display;
 };
+
+PanelPoint CentreOf(const PanelRect& r) {
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
 // Pixels of `expected` that differ noticeably from `screen` at `origin`, counted up to `limit`.
 int DifferingPixels(const QImage& screen, QPoint origin, const QImage& expected, int limit) {
@@ -123,12 +123,80 @@ class AppEndToEndTest : public ::testing::Test {
     std::filesystem::create_directory(m_folder / "runtime");
     std::filesystem::permissions(m_folder / "runtime", std::filesystem::perms::owner_all);
     m_display = std::make_unique<PrivateDisplay>(m_folder.Path());
-    ASSERT_FALSE(m_display->Name().empty())
-        << "cannot start Xvfb: " << ReadText(m_folder / "xvfb.log");
+    ASSERT_FALSE(m_display->Name().empty()) << "cannot start Xvfb: " << m_display->Log();
     m_env = {{"DISPLAY", m_display->Name()},
              {"XDG_RUNTIME_DIR", (m_folder / "runtime").string()},
              {"XDG_CONFIG_HOME", (m_folder / "config").string()},
-             {"QT_QPA_PLATFORM", ""}};
+             {"QT_QPA_PLATFORM", ""},
+             {"ZEPHYL_SEED", std::to_string(kSeed)},
+             {"ZEPHYL_TRACE_STARTUP", "1"},
+             {"ZEPHYL_MIDI_API", "none"},
+             // Under the sanitizers: leaks are checked in-process; Qt's caches at exit are not
+             // ours.
+             {"ASAN_OPTIONS", "detect_leaks=0"}};
+  }
+
+  // A bank of random patches, saved in the test's folder.
+  std::filesystem::path WriteBank() {
+    const auto bank = m_folder / "bank.zpf";
+    CQuensetDoc doc;
+    SeededRandom random(kSeed);
+    std::vector<CPatch> patches(kPatchCount);
+    for (CPatch& p : patches) p.Randomize(random);
+    doc.AppendPatches(0, std::move(patches));
+    SaveBankFile(doc, bank);
+    return bank;
+  }
+
+  // Starts the editor on `bank` and waits for its window, which shows one of `images`; prints
+  // the time from start to first paint.
+  void StartEditor(const std::filesystem::path& bank, const std::vector<QImage>& images) {
+    const auto launched = std::chrono::steady_clock::now();
+    m_app = std::make_unique<SpawnedProgram>(
+        std::vector<std::string>{ZEPHYL_APP_PATH, bank.string()}, m_folder.Path(), "zephyl", m_env);
+    ASSERT_TRUE(m_app->Started());
+    const std::regex painted("first paint at ([0-9]+) ns");
+    std::smatch match;
+    std::string text;
+    while (!std::regex_search(text = m_app->Err(), match, painted)) {
+      ASSERT_LT(std::chrono::steady_clock::now() - launched, kStartTimeout) << text;
+      ASSERT_FALSE(m_app->Wait(10ms)) << "zephyl ended: " << text;
+    }
+    const auto firstPaint =
+        std::chrono::steady_clock::time_point(std::chrono::nanoseconds(std::stoll(match[1].str())));
+    const auto startup = std::chrono::duration<double, std::milli>(firstPaint - launched);
+    std::cout << "Start-up to first paint: " << startup.count() << " ms" << std::endl;
+
+    const std::string title = "^" + bank.filename().string() + " - Zephyl$";
+    const auto window = Xdo({"search", "--sync", "--onlyvisible", "--name", title});
+    ASSERT_TRUE(window) << "no window titled " << title;
+    m_window = window->substr(0, window->find('\n'));
+    const auto geometry = Xdo({"getwindowgeometry", "--shell", m_window});
+    ASSERT_TRUE(geometry);
+    EXPECT_NE(geometry->find("WIDTH=550\nHEIGHT=300"), std::string::npos) << *geometry;
+    std::smatch at;
+    ASSERT_TRUE(std::regex_search(*geometry, at, std::regex("X=([0-9]+)\nY=([0-9]+)")));
+    const QPoint windowAt(std::stoi(at[1].str()), std::stoi(at[2].str()));
+
+    // The panel lies below the menu bar.
+    const QImage screen = Screenshot();
+    ASSERT_FALSE(screen.isNull());
+    int best = kMaxDifferingPixels + 1;
+    for (int y = 0; y <= kMaxMenuBarHeight; ++y) {
+      const int differing = BestMatch(screen, windowAt + QPoint(0, y), images);
+      if (differing < best) {
+        best = differing;
+        m_panelOrigin = windowAt + QPoint(0, y);
+      }
+    }
+    ASSERT_LE(best, kMaxDifferingPixels) << "the opened patch's panel is not on the screen";
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
+  }
+
+  // Ends the editor as a person would, through "&File", "E&xit".
+  void ExitEditor() {
+    ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));
+    EXPECT_EQ(m_app->Wait(kStartTimeout), 0) << m_app->Err();
   }
 
   std::optional<std::string> Xdo(std::vector<std::string> args) {
@@ -157,25 +225,28 @@ class AppEndToEndTest : public ::testing::Test {
              std::chrono::steady_clock::now() - start < kSettleTimeout);
     return best;
   }
+  // Waits until `path` holds `expected`; what it holds then.
+  static Bytes WaitForFile(const std::filesystem::path& path, const Bytes& expected) {
+    Bytes bytes;
+    const auto start = std::chrono::steady_clock::now();
+    while ((bytes = std::filesystem::exists(path) ? ReadFile(path) : Bytes{}) != expected &&
+           std::chrono::steady_clock::now() - start < kSaveTimeout) {
+      std::this_thread::sleep_for(20ms);
+    }
+    return bytes;
+  }
 
   TempFolder m_folder;
   std::unique_ptr<PrivateDisplay> m_display;
-  std::map<std::string, std::string> m_env;
+  Environment m_env;
+  std::unique_ptr<SpawnedProgram> m_app;
+  std::string m_window;
   QPoint m_panelOrigin;
   int m_shots = 0;
 };
 
 TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
-  const auto bank = m_folder / "bank.zpf";
-  {
-    CQuensetDoc doc;
-    SeededRandom random(kSeed);
-    std::vector<CPatch> patches(kPatchCount);
-    for (CPatch& p : patches) p.Randomize(random);
-    doc.AppendPatches(0, std::move(patches));
-    SaveBankFile(doc, bank);
-  }
-
+  const auto bank = WriteBank();
   // What the person below does, carried out on a document and a panel directly.
   CQuensetDoc doc;
   LoadBankFile(doc, bank);
@@ -188,16 +259,12 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
        {BankCommand::Delete, BankCommand::Next, BankCommand::Cut, BankCommand::Paste}) {
     commands.Execute(c);
   }
-  const CPanelControl& knob = panel.Tables().controls[kDraggedKnob];
-  const PanelPoint knobAt{(knob.m_hitRect.left + knob.m_hitRect.right) / 2,
-                          (knob.m_hitRect.top + knob.m_hitRect.bottom) / 2};
+  const PanelPoint knobAt = CentreOf(panel.Tables().controls[kDraggedKnob].m_hitRect);
   // Up turns the knob up; down where up would reach the end of its range.
   const std::uint8_t before = doc.CurrentPatch().m_values[kDraggedKnob];
   const int up = before + kDragPixels <= CPatch::Range(kDraggedKnob) ? kDragPixels : -kDragPixels;
   const PanelPoint dragTo{knobAt.x, knobAt.y - up};
-  const PanelRect buttonRect = panel.Tables().controls[kClickedButton].m_hitRect;
-  const PanelPoint buttonAt{(buttonRect.left + buttonRect.right) / 2,
-                            (buttonRect.top + buttonRect.bottom) / 2};
+  const PanelPoint buttonAt = CentreOf(panel.Tables().controls[kClickedButton].m_hitRect);
   panel.OnMouseMove(knobAt);
   panel.OnLButtonDown(knobAt);
   panel.OnMouseMove(dragTo);
@@ -212,55 +279,9 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
   const std::vector<QImage> bred = PanelImages(panel);
   MemoryByteSink sink;
   SaveBank(doc, sink);
-  const Bytes expected = sink.Bytes();
 
-  auto env = m_env;
-  env["ZEPHYL_SEED"] = std::to_string(kSeed);
-  env["ZEPHYL_TRACE_STARTUP"] = "1";
-  env["ZEPHYL_MIDI_API"] = "none";
-  // Under the sanitizers: leaks are checked in-process; Qt's caches at exit are not ours.
-  env["ASAN_OPTIONS"] = "detect_leaks=0";
-  const auto log = m_folder / "zephyl.log";
-  const auto launched = std::chrono::steady_clock::now();
-  ChildProcess app({ZEPHYL_APP_PATH, bank.string()}, env, log);
-  ASSERT_TRUE(app.Started());
-
-  const std::regex painted("first paint at ([0-9]+) ns");
-  std::smatch match;
-  std::string text;
-  while (!std::regex_search(text = ReadText(log), match, painted)) {
-    ASSERT_LT(std::chrono::steady_clock::now() - launched, kStartTimeout) << text;
-    ASSERT_FALSE(app.Wait(10ms)) << "zephyl ended: " << text;
-  }
-  const auto firstPaint =
-      std::chrono::steady_clock::time_point(std::chrono::nanoseconds(std::stoll(match[1].str())));
-  const auto startup = std::chrono::duration<double, std::milli>(firstPaint - launched);
-  std::cout << "Start-up to first paint: " << startup.count() << " ms" << std::endl;
-
-  const auto window = Xdo({"search", "--sync", "--onlyvisible", "--name", "^bank.zpf - Zephyl$"});
-  ASSERT_TRUE(window) << "no window titled bank.zpf - Zephyl";
-  const std::string id = window->substr(0, window->find('\n'));
-  const auto geometry = Xdo({"getwindowgeometry", "--shell", id});
-  ASSERT_TRUE(geometry);
-  EXPECT_NE(geometry->find("WIDTH=550\nHEIGHT=300"), std::string::npos) << *geometry;
-  std::smatch at;
-  ASSERT_TRUE(std::regex_search(*geometry, at, std::regex("X=([0-9]+)\nY=([0-9]+)")));
-  const QPoint windowAt(std::stoi(at[1].str()), std::stoi(at[2].str()));
-
-  // The opened bank's last patch, below the menu bar.
-  const QImage screen = Screenshot();
-  ASSERT_FALSE(screen.isNull());
-  int best = kMaxDifferingPixels + 1;
-  for (int y = 0; y <= kMaxMenuBarHeight; ++y) {
-    const int differing = BestMatch(screen, windowAt + QPoint(0, y), opened);
-    if (differing < best) {
-      best = differing;
-      m_panelOrigin = windowAt + QPoint(0, y);
-    }
-  }
-  ASSERT_LE(best, kMaxDifferingPixels) << "the opened patch's panel is not on the screen";
-
-  ASSERT_TRUE(Xdo({"windowfocus", "--sync", id}));
+  StartEditor(bank, opened);
+  ASSERT_FALSE(HasFatalFailure());
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Delete", "Up", "ctrl+x", "ctrl+v"}));
   ASSERT_TRUE(PointAt(knobAt));
   ASSERT_TRUE(Xdo({"mousedown", "1"}));
@@ -273,18 +294,61 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
 
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p"}));  // "&Run", "&Procreate"
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Right", "ctrl+s"}));
-  Bytes saved;
-  const auto asked = std::chrono::steady_clock::now();
-  while ((saved = ReadFile(bank)) != expected &&
-         std::chrono::steady_clock::now() - asked < kSaveTimeout) {
-    std::this_thread::sleep_for(20ms);
-  }
-  EXPECT_EQ(saved.size(), expected.size());
-  EXPECT_TRUE(saved == expected) << "the saved bank differs from the edits made";
+  const Bytes saved = WaitForFile(bank, sink.Bytes());
+  EXPECT_EQ(saved.size(), sink.Bytes().size());
+  EXPECT_TRUE(saved == sink.Bytes()) << "the saved bank differs from the edits made";
   EXPECT_LE(ShowsPanel(bred), kMaxDifferingPixels) << "the bred bank's patch does not show";
+  ExitEditor();
+}
 
-  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));  // "&File", "E&xit"
-  EXPECT_EQ(app.Wait(kStartTimeout), 0) << ReadText(log);
+TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {
+  JackServer server(m_folder.Path());
+  ASSERT_TRUE(server.Failure().empty()) << server.Failure();
+  const std::string name = "standin-" + std::to_string(::getpid());
+  const auto record = m_folder / "record.syx";
+  SpawnedProgram standIn(
+      {ZEPHYL_STANDIN_PATH, "--name", name, "--echo", "--record", record.string()}, m_folder.Path(),
+      name);
+  ASSERT_TRUE(standIn.WaitForOutput("ready", kStartTimeout)) << standIn.Err();
+  m_env["ZEPHYL_MIDI_API"] = "jack";
+  m_env["JACK_DEFAULT_SERVER"] = server.Name();
+
+  // Each dump sent comes back and goes in after the current patch, as the new current patch.
+  const auto bank = WriteBank();
+  CQuensetDoc doc;
+  LoadBankFile(doc, bank);
+  NullPanelHost host;
+  CPanelEditor panel(doc, host);
+  const std::vector<QImage> opened = PanelImages(panel);
+  const Dump dump = CPatchSender::BuildDump(doc.CurrentPatch(), doc.m_globalChannel, 0);
+  const Bytes sent(dump.begin(), dump.end());
+  const CPatch back = ReadAt(sent, 0);
+  const Bytes noteOn = {0x9A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};  // slot A: 11
+  const Bytes noteOff = {0x8A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};
+
+  StartEditor(bank, opened);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+s", "r"}));  // "&SysEx", "&Receive"
+  ASSERT_TRUE(Xdo({"key", "Return"}));
+  EXPECT_EQ(WaitForFile(record, sent), sent);
+  doc.InsertCopyAfter(back);
+  EXPECT_LE(ShowsPanel(PanelImages(panel)), kMaxDifferingPixels)
+      << "the dump sent back does not show";
+
+  ASSERT_TRUE(PointAt(CentreOf(panel.Tables().controls[kSendButton].m_hitRect)));
+  ASSERT_TRUE(Xdo({"click", "1"}));
+  ASSERT_TRUE(PointAt(CentreOf(panel.Tables().controls[kTrigButton].m_hitRect)));
+  ASSERT_TRUE(Xdo({"click", "1"}));
+  ASSERT_TRUE(PointAt(kNowhere));
+  const Bytes all = Concat({sent, sent, noteOn, noteOff});
+  EXPECT_EQ(WaitForFile(record, all), all);
+  doc.InsertCopyAfter(back);
+  ASSERT_TRUE(Xdo({"key", "ctrl+s"}));
+  MemoryByteSink sink;
+  SaveBank(doc, sink);
+  EXPECT_TRUE(WaitForFile(bank, sink.Bytes()) == sink.Bytes())
+      << "the bank saved is not the one received";
+  ExitEditor();
 }
 
 }  // namespace
