@@ -158,9 +158,10 @@ void CQuensetView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CQuensetView::mouseMoveEvent(QMouseEvent* event) {
-  // A release the window never saw (a popup took the pointer) ends the drag here, so that the
-  // knob does not follow a pointer with no button held.
-  if (m_panel.IsDragging() && !(event->buttons() & Qt::LeftButton)) m_panel.OnLButtonUp();
+  // A release the window never saw (a popup took the pointer) is made good here, so that no
+  // knob follows a pointer with no button held and no test note sounds on.
+  const bool held = m_panel.IsDragging() || m_panel.IsNoteOn();
+  if (held && !(event->buttons() & Qt::LeftButton)) m_panel.OnLButtonUp();
   m_panel.OnMouseMove(At(event));
 }
 

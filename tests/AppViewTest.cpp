@@ -215,10 +215,14 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
   Click(Centre(selectors[2].m_hitRect));
   EXPECT_EQ(Panel().Slot(), 2);
 
+  // Released on the panel, and released where the window did not see it.
   Mouse(QEvent::MouseButtonPress, At(kTrigButton));
   Mouse(QEvent::MouseButtonRelease, At(kTrigButton), Qt::NoButton);
+  Mouse(QEvent::MouseButtonPress, At(kTrigButton));
+  Mouse(QEvent::MouseMove, At(kTrigButton), Qt::NoButton);
   const auto& notes = m_midi.ports.at(kOutput).sent;
-  ASSERT_EQ(notes.size(), 2u);
+  ASSERT_EQ(notes.size(), 4u);
+  EXPECT_EQ(notes[3].status, notes[1].status);
   const std::uint8_t channel = static_cast<std::uint8_t>(m_doc.m_slotChannel[2] - 1);
   EXPECT_EQ((std::array{notes[0].status, notes[0].data1, notes[0].data2}),
             (std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(0x90 | channel), 64, 64}));
