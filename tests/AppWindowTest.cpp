@@ -175,16 +175,6 @@ TEST_F(AppWindowTest, AltRThenPProcreatesAndGreyItemsDoNothing) {
   EXPECT_EQ(m_ran, std::vector<int>{cmd::kRandomPatch});
 }
 
-TEST_F(AppWindowTest, ReceiveItemFollowsReceiveMode) {
-  QMenu* sysex = Frame().menuBar()->actions()[4]->menu();
-  QAction* receive = Frame().MenuAction(cmd::kReceive);
-  for (const char* expected : {"Stop &Receiving", "&Receive", "Stop &Receiving"}) {
-    receive->trigger();
-    emit sysex->aboutToShow();
-    EXPECT_EQ(receive->text(), expected);
-  }
-}
-
 TEST_F(AppWindowTest, PreferencesRefuseTheFirstBadFieldAndFocusIt) {
   QStringList messages;
   CPrefsDlg dialog(nullptr, [&](QWidget*, const QString& m) { messages << m; });
