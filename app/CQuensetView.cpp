@@ -224,8 +224,7 @@ void CQuensetView::ReportDeviceErrors() {
   for (const std::string& error : {m_receiver.DeviceError(), m_sender.DeviceError()}) {
     if (error.empty() || !m_reportedErrors.insert(error).second) continue;
     m_prompts.ShowNotice(
-        this, QString::fromStdString(error) +
-                  QStringLiteral(".\nZephyl goes on without it; the device menus choose another."));
+        this, QString::fromStdString(error) + QStringLiteral(". Zephyl goes on without it."));
   }
 }
 

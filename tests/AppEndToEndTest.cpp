@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <csignal>
 #include <regex>
 #include <thread>
 
@@ -43,6 +44,7 @@ constexpr std::size_t kDraggedKnob = 4;
 constexpr int kDragPixels = 9;
 constexpr std::size_t kClickedButton = 51;
 constexpr PanelPoint kNowhere{540, 240};  // below the knobs: hovering there picks nothing
+const QRect kDisplays(0, 150, 150, kPanelHeight - 150);  // value, bank and patch number
 
 // An X server of our own on a display number it picks, gone with this object.
 class PrivateDisplay {
@@ -214,13 +216,14 @@ class AppEndToEndTest : public ::testing::Test {
     if (!RunAndRead({"/usr/bin/env", "import", "-window", "root", shot.string()}, m_env)) return {};
     return QImage(QString::fromStdString(shot.string()));
   }
-  // Waits until the screen shows one of `images` at the panel's place; the fewest differing
-  // pixels seen.
-  int ShowsPanel(const std::vector<QImage>& images) {
+  // Waits until the screen shows one of `images` at the panel's place, in `area` of it; the
+  // fewest differing pixels seen.
+  int ShowsPanel(std::vector<QImage> images, QRect area = QRect(0, 0, kPanelWidth, kPanelHeight)) {
+    for (QImage& image : images) image = image.copy(area);
     const auto start = std::chrono::steady_clock::now();
     int best = kMaxDifferingPixels + 1;
     do {
-      best = std::min(best, BestMatch(Screenshot(), m_panelOrigin, images));
+      best = std::min(best, BestMatch(Screenshot(), m_panelOrigin + area.topLeft(), images));
     } while (best > kMaxDifferingPixels &&
              std::chrono::steady_clock::now() - start < kSettleTimeout);
     return best;
@@ -348,6 +351,17 @@ TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {
   SaveBank(doc, sink);
   EXPECT_TRUE(WaitForFile(bank, sink.Bytes()) == sink.Bytes())
       << "the bank saved is not the one received";
+
+  // The instrument goes away: a message that waits for nobody, over the panel's top; below it
+  // the window goes on showing what the keys do meanwhile.
+  standIn.Signal(SIGTERM);
+  EXPECT_EQ(standIn.Wait(kStartTimeout), 0);
+  EXPECT_TRUE(Xdo({"search", "--sync", "--onlyvisible", "--name", "^Zephyl$"}))
+      << "no message about the port that went away";
+  ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
+  ASSERT_TRUE(Xdo({"key", "Down"}));
+  doc.SetCurrentIndex(0, doc.CurrentIndex(0) - 1);
+  EXPECT_LE(ShowsPanel(PanelImages(panel), kDisplays), kMaxDifferingPixels);
   ExitEditor();
 }
 
