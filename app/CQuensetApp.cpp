@@ -40,8 +40,6 @@ bool CQuensetApp::InitInstance(const CommandLine& line) {
   QCoreApplication::setOrganizationName(QStringLiteral("zephyl"));
   QCoreApplication::setApplicationName(QStringLiteral("zephyl"));
 
-  // The document first, then the window, whose view opens MIDI and starts its timer; the
-  // desktop's file association is installed with the program, not written at run time.
   if (m_midi == nullptr) {
     m_poster = std::make_unique<QtEventPoster>();
     auto library = std::make_unique<RtMidiLibrary>(*m_poster);
@@ -50,6 +48,8 @@ bool CQuensetApp::InitInstance(const CommandLine& line) {
     m_midi = library.get();
     m_ownMidi = std::move(library);
   }
+  // The document first, then the window, whose view opens MIDI and starts its timer; the
+  // desktop's file association is installed with the program, not written at run time.
   m_doc = std::make_unique<CQuensetDoc>();
   m_frame = std::make_unique<CMainFrame>(*m_doc, m_prompts, *m_midi, StartSeed(), m_timing);
 
