@@ -1,9 +1,8 @@
 // A stand-in for the instrument in end-to-end tests: a JACK client with a MIDI input "in" and
 // output "out". It appends every byte that reaches "in" to a file, can echo what it receives,
-// can send the messages of a file once something listens on "out", and can vanish without a
-// word after a number of bytes, as a device that is unplugged does.
+// and can send the messages of a file once something listens on "out".
 //
-//   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE] [--vanish-after BYTES]
+//   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE]
 //
 // Prints "ready" once its ports exist. Exits on SIGTERM.
 #include <jack/jack.h>
@@ -19,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,29 +91,17 @@ std::vector<std::vector<std::uint8_t>> Messages(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string name;
-  std::string record;
-  std::string send;
-  bool echo = false;
-  long vanishAfter = -1;
+  std::map<std::string, std::string> options;  // --echo takes no value
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--name" && hasValue) {
-      name = argv[++i];
-    } else if (arg == "--record" && hasValue) {
-      record = argv[++i];
-    } else if (arg == "--send" && hasValue) {
-      send = argv[++i];
-    } else if (arg == "--vanish-after" && hasValue) {
-      vanishAfter = std::stol(argv[++i]);
-    } else if (arg == "--echo") {
-      echo = true;
-    } else {
+    if (arg != "--echo" && arg != "--name" && arg != "--record" && arg != "--send") {
       std::cerr << "zephyl-standin: unknown argument " << arg << '\n';
       return 2;
     }
+    options[arg] = arg == "--echo" ? "" : i + 1 < argc ? argv[++i] : "";
   }
+  const std::string name = options["--name"], record = options["--record"];
+  const bool echo = options.count("--echo") > 0;
   if (name.empty()) {
     std::cerr << "zephyl-standin: --name is required\n";
     return 2;
@@ -140,8 +128,7 @@ int main(int argc, char** argv) {
   std::cout << "ready" << std::endl;
 
   std::FILE* recording = record.empty() ? nullptr : std::fopen(record.c_str(), "ab");
-  auto pending = send.empty() ? std::vector<std::vector<std::uint8_t>>{} : Messages(send);
-  long received = 0;
+  auto pending = Messages(options["--send"]);
   std::vector<std::uint8_t> event;
   while (!g_stop) {
     std::uint32_t size = 0;
@@ -155,11 +142,9 @@ int main(int argc, char** argv) {
       jack_ringbuffer_read(g_received, reinterpret_cast<char*>(event.data()), size);
       if (recording != nullptr) std::fwrite(event.data(), 1, event.size(), recording);
       if (echo) Queue(event);
-      received += size;
       any = true;
     }
     if (any && recording != nullptr) std::fflush(recording);
-    if (vanishAfter >= 0 && received >= vanishAfter) _exit(0);
     if (!pending.empty() && jack_port_connected(g_out) > 0) {
       for (const auto& message : pending) Queue(message);
       pending.clear();
