@@ -2,19 +2,21 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cmath>
+#include <numbers>
+#include <set>
 #include <stdexcept>
-#include <string>
 
-#include "CDib.h"
+#include "BitmapResources.h"
 #include "MemoryByteSource.h"
+#include "PanelPictures.h"
 #include "QtPanelSurface.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
 namespace {
 
-class RecordingMessages final : public DibMessages {
- public:
+struct RecordingMessages final : DibMessages {
   void Show(std::string_view message) override { shown.emplace_back(message); }
   std::vector<std::string> shown;
 };
@@ -69,7 +71,7 @@ Bytes FileOf(const Bytes& packed, std::uint32_t pixelOffset) {
   return file;
 }
 
-std::uint32_t Argb(int r, int g, int b) {
+constexpr std::uint32_t Argb(int r, int g, int b) {
   return 0xFF000000u | r << 16 | g << 8 | b;
 }
 
@@ -275,22 +277,119 @@ TEST(DibTest, WritesABmpThatReadsBack) {
 
   FailingSink failing;
   EXPECT_FALSE(read.Write(failing, messages));
+  // An empty picture has no size, writes nothing and draws nothing.
   CDib empty;
   EXPECT_FALSE(empty.Write(sink, messages));
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"write error", "write error"}));
-}
-
-TEST(DibTest, EmptyPictureHasNoSizeAndDrawsNothing) {
-  CDib dib;
+  EXPECT_EQ(empty.GetSize(), (CDib::Size{0, 0}));
+  EXPECT_EQ(empty.PixelAt(0, 0), 0u);
   QImage image(4, 4, QImage::Format_RGB32);
   image.fill(Qt::black);
   QPainter painter(&image);
   QtPanelSurface surface(painter);
-  EXPECT_FALSE(dib.Draw(surface, 0, 0, 4, 4));
+  EXPECT_FALSE(empty.Draw(surface, 0, 0, 4, 4));
   painter.end();
   EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
-  EXPECT_EQ(dib.GetSize(), (CDib::Size{0, 0}));
-  EXPECT_EQ(dib.PixelAt(0, 0), 0u);
+}
+
+std::set<std::uint32_t> Colours(const CDib& dib) {
+  return {dib.Picture().pixels.begin(), dib.Picture().pixels.end()};
+}
+
+TEST(PanelPicturesTest, EveryResourceHasItsSizeFormatAndColours) {
+  struct Format {
+    int first, last, width, height, bits, colours;
+  };
+  // clang-format off
+  const Format formats[] = {
+      {130, 169, 21, 22, 8, 256}, {172, 172, 20, 10, 8, 133},  {174, 174, 13, 10, 8, 20},
+      {175, 175, 13, 10, 8, 7},   {181, 181, 198, 80, 8, 256}, {182, 212, 33, 13, 4, 16},
+      {213, 214, 33, 13, 8, 256}, {216, 216, 33, 13, 8, 256},
+  };
+  // clang-format on
+  std::size_t count = 0;
+  RecordingMessages messages;
+  for (const Format& f : formats) {
+    for (int id = f.first; id <= f.last; ++id, ++count) {
+      SCOPED_TRACE(id);
+      CDib dib;
+      ASSERT_TRUE(dib.AttachMemory(FindBitmap(id), messages));
+      EXPECT_EQ(dib.GetSize(), (CDib::Size{f.width, f.height}));
+      EXPECT_EQ(dib.BitCount(), f.bits);
+      EXPECT_EQ(dib.ColorEntries(), f.colours);
+      if (id >= 182) {
+        // Bright green on dark green, dark grey along the top, light grey along the bottom.
+        EXPECT_EQ(dib.PixelAt(16, 0), Argb(28, 28, 28));
+        const std::uint32_t bottom = dib.PixelAt(16, 12);
+        EXPECT_GT(bottom & 0xFF, 150u);
+        EXPECT_EQ(bottom & 0xFF, (bottom >> 8) & 0xFF);
+        EXPECT_TRUE(Colours(dib).count(Argb(14, 83, 0)) && Colours(dib).count(Argb(24, 255, 0)));
+      } else if (id != 172) {
+        EXPECT_EQ(dib.PixelAt(0, 0), Argb(82, 82, 82)) << "on the panel's grey";
+      }
+    }
+  }
+  EXPECT_EQ(count, AllBitmapResources().size()) << "nothing else is embedded";
+  EXPECT_TRUE(FindBitmap(215).empty());
+
+  PanelPictures pictures;
+  ASSERT_TRUE(pictures.AttachAll(messages));
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(Colours(pictures.lampLit).count(Argb(0, 255, 0)));
+  for (std::uint32_t c : Colours(pictures.lampDark))
+    EXPECT_LT((c >> 8) & 0xFF, 130u) << "the dark lamp stays dark";
+  int orange = 0;
+  for (std::uint32_t c : Colours(pictures.logo)) {
+    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    orange += r > 230 && g > 120 && g < 230 && b < 80;
+  }
+  EXPECT_GT(orange, 20);
+  EXPECT_EQ(pictures.Display(182), &pictures.oscillatorWaves[3]);
+  EXPECT_EQ(pictures.Display(216), &pictures.voiceModes[2]);
+  EXPECT_EQ(pictures.Display(215), nullptr);
+
+  // The knob frames turn clockwise from seven to five o'clock: where the white pixels are,
+  // in degrees clockwise from twelve.
+  const auto pointer = [](const CDib& knob) {
+    double sx = 0, sy = 0;
+    for (int y = 0; y < 21; ++y) {
+      for (int x = 0; x < 21; ++x) {
+        if ((knob.PixelAt(x, y) & 0xFF) < 235) continue;
+        sx += x - 10;
+        sy += y - 10;
+      }
+    }
+    return std::atan2(sx, -sy) * 180 / std::numbers::pi;
+  };
+  // clang-format off
+  const std::tuple<int, double, double> turns[] = {  // frame, and its pointer's angle between
+      {0, -160, -140}, {10, -85, -60}, {19, -12, -0.5}, {20, 0.5, 12}, {30, 70, 95},
+      {39, 140, 160}};
+  // clang-format on
+  for (const auto& [frame, low, high] : turns) {
+    EXPECT_GT(pointer(pictures.knobFrames[frame]), low) << "frame " << frame;
+    EXPECT_LT(pointer(pictures.knobFrames[frame]), high) << "frame " << frame;
+  }
+  for (std::size_t frame = 1; frame < kKnobFrameCount; ++frame) {
+    EXPECT_GT(pointer(pictures.knobFrames[frame]), pointer(pictures.knobFrames[frame - 1]));
+  }
+}
+
+TEST(PanelPicturesTest, GeneratorRedrawsTheCommittedBitmaps) {
+  TempFolder folder;
+  const std::string command =
+      std::string(ZEPHYL_BITMAP_GENERATOR) + " '" + folder.Path().string() + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::set<std::string> generated, committed;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    const std::string name = entry.path().filename().string();
+    generated.insert(name);
+    EXPECT_EQ(ReadFile(entry.path()), ReadFile(std::filesystem::path(ZEPHYL_BITMAP_FOLDER) / name))
+        << name << " differs from resources/bitmaps: run the generator and commit the result";
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(ZEPHYL_BITMAP_FOLDER))
+    committed.insert(entry.path().filename().string());
+  EXPECT_EQ(generated, committed);
 }
 
 }  // namespace
