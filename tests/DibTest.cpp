@@ -28,15 +28,9 @@ void Put(Bytes& b, std::size_t at, std::uint32_t v, int size) {
 // A packed bitmap: info header, `entries` colour-table entries (entry i is grey i * 16, with red
 // 1 to tell entries apart), pixel rows filled with `fill`.
 struct DibSpec {
-  int width = 2;
-  int height = 2;
-  int bits = 8;
-  std::uint32_t colorsUsed = 0;
-  std::uint32_t imageSizeField = 0;
-  std::uint32_t headerSize = 40;
-  std::uint32_t compression = 0;
-  int entries = -1;  // default: what the bit count calls for
-  int rowBytes = -1;
+  int width = 2, height = 2, bits = 8;
+  std::uint32_t colorsUsed = 0, imageSizeField = 0, headerSize = 40, compression = 0;
+  int entries = -1, rowBytes = -1;  // default: what the bit count and width call for
   std::uint8_t fill = 0;
 };
 
@@ -47,14 +41,16 @@ Bytes Packed(const DibSpec& s) {
   const int rowBytes = s.rowBytes >= 0 ? s.rowBytes : (std::abs(s.width) * s.bits + 31) / 32 * 4;
   Bytes b(40 + 4 * entries + static_cast<std::size_t>(rowBytes) * std::abs(s.height), s.fill);
   std::fill(b.begin(), b.begin() + 40 + 4 * entries, 0);
-  Put(b, 0, s.headerSize, 4);
-  Put(b, 4, static_cast<std::uint32_t>(s.width), 4);
-  Put(b, 8, static_cast<std::uint32_t>(s.height), 4);
-  Put(b, 12, 1, 2);
-  Put(b, 14, static_cast<std::uint32_t>(s.bits), 2);
-  Put(b, 16, s.compression, 4);
-  Put(b, 20, s.imageSizeField, 4);
-  Put(b, 32, s.colorsUsed, 4);
+  const std::uint32_t fields[] = {s.headerSize,
+                                  static_cast<std::uint32_t>(s.width),
+                                  static_cast<std::uint32_t>(s.height),
+                                  1u | s.bits << 16,
+                                  s.compression,
+                                  s.imageSizeField,
+                                  0,
+                                  0,
+                                  s.colorsUsed};
+  for (std::size_t i = 0; i < std::size(fields); ++i) Put(b, 4 * i, fields[i], 4);
   for (int i = 0; i < entries; ++i) {
     b[40 + 4 * i] = b[41 + 4 * i] = static_cast<std::uint8_t>(i * 16);
     b[42 + 4 * i] = static_cast<std::uint8_t>(i * 16 + 1);
@@ -63,11 +59,8 @@ Bytes Packed(const DibSpec& s) {
 }
 
 Bytes FileOf(const Bytes& packed, std::uint32_t pixelOffset) {
-  Bytes file(14, 0);
-  file[0] = 'B';
-  file[1] = 'M';
+  Bytes file = Concat({{'B', 'M'}, Bytes(12, 0), packed});
   Put(file, 10, pixelOffset, 4);
-  file.insert(file.end(), packed.begin(), packed.end());
   return file;
 }
 
@@ -138,11 +131,9 @@ TEST(DibTest, DecodesEveryDepthBottomUpAfterItsColourTable) {
     RecordingMessages messages;
     CDib dib;
     ASSERT_TRUE(dib.AttachMemory(packed, messages));
-    EXPECT_EQ(dib.PixelAt(0, 0), c.topLeft);
-    EXPECT_EQ(dib.PixelAt(1, 0), c.topRight);
-    EXPECT_EQ(dib.PixelAt(0, 1), c.bottomLeft);
-    EXPECT_EQ(dib.PixelAt(1, 1), c.bottomRight);
-    EXPECT_EQ(dib.Picture().pixels.size(), 4u);
+    EXPECT_EQ(
+        (std::vector<std::uint32_t>(dib.Picture().pixels.begin(), dib.Picture().pixels.end())),
+        (std::vector{c.topLeft, c.topRight, c.bottomLeft, c.bottomRight}));
   }
 }
 
@@ -191,17 +182,14 @@ TEST(DibTest, RefusesDamagedBitmapsWithoutReadingPastThem) {
   EXPECT_FALSE(dib.AttachMemory({}, messages));
 }
 
-class FailingSource final : public ByteSource {
- public:
-  explicit FailingSource(Bytes bytes) : m_bytes(std::move(bytes)) {}
-  std::uint64_t Length() const override { return m_bytes.size(); }
+// Reads the file header, then fails.
+struct FailingSource final : ByteSource {
+  Bytes bytes;
+  std::uint64_t Length() const override { return bytes.size(); }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     if (offset > 0) throw std::runtime_error("disk on fire");
-    return MemoryByteSource(m_bytes).ReadAt(offset, out);
+    return MemoryByteSource(bytes).ReadAt(offset, out);
   }
-
- private:
-  Bytes m_bytes;
 };
 
 TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
@@ -235,15 +223,15 @@ TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
     EXPECT_TRUE(dib.IsEmpty());
     EXPECT_EQ(dib.GetSize(), CDib::Size{});
   }
-  FailingSource failing(FileOf(packed, good));
+  FailingSource failing;
+  failing.bytes = FileOf(packed, good);
   RecordingMessages messages;
   CDib dib;
   EXPECT_FALSE(dib.Read(failing, messages));
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error"}));
 }
 
-class FailingSink final : public ByteSink {
- public:
+struct FailingSink final : ByteSink {
   void Write(std::span<const std::uint8_t>) override { throw std::runtime_error("disk full"); }
 };
 
@@ -257,15 +245,11 @@ TEST(DibTest, WritesABmpThatReadsBack) {
   ASSERT_TRUE(attached.Write(sink, messages));
   const Bytes& file = sink.Bytes();
   ASSERT_EQ(file.size(), 14u + 104u + 260u);
-  EXPECT_EQ(file[0], 'B');
-  EXPECT_EQ(file[1], 'M');
-  EXPECT_EQ(Bytes(file.begin() + 2, file.begin() + 10), Bytes(8, 0)) << "size and reserved are 0";
-  EXPECT_EQ(file[10], 118);
-  EXPECT_EQ(Bytes(file.begin() + 14, file.end()), packed);
+  // Size and reserved fields 0, the pixels at 118.
+  EXPECT_EQ(file, FileOf(packed, 118));
 
   // Read back from the middle of a stream, as a file's current position.
-  Bytes stream = Junk(7);
-  stream.insert(stream.end(), file.begin(), file.end());
+  const Bytes stream = Concat({Junk(7), file});
   MemoryByteSource source(stream);
   CDib read;
   ASSERT_TRUE(read.Read(source, messages, 7));
