@@ -68,76 +68,62 @@ constexpr std::uint32_t Argb(int r, int g, int b) {
   return 0xFF000000u | r << 16 | g << 8 | b;
 }
 
-TEST(DibTest, MeasuresImageAndColourTable) {
-  struct Case {
-    DibSpec spec;
-    std::uint32_t imageSize;
-    int entries;
-    std::size_t palette;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {{.width = 21, .height = 22, .bits = 8}, 528, 256, 256},
-      {{.width = 33, .height = 13, .bits = 4}, 260, 16, 16},
-      {{.width = 13, .height = 10, .bits = 8, .colorsUsed = 20}, 160, 20, 20},
-      {{.width = 3, .height = 2, .bits = 24}, 24, 0, 0},
-      {{.width = 9, .height = 1, .bits = 1}, 4, 2, 2},
-      {{.width = 2, .height = 2, .bits = 8, .imageSizeField = 12, .rowBytes = 6}, 12, 256, 256},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec.width * 100 + c.spec.bits);
-    const Bytes packed = Packed(c.spec);
-    RecordingMessages messages;
-    CDib dib;
-    ASSERT_TRUE(dib.AttachMemory(packed, messages));
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(dib.ImageSize(), c.imageSize);
-    EXPECT_EQ(dib.ColorEntries(), c.entries);
-    EXPECT_EQ(dib.Palette().size(), c.palette);
-    EXPECT_EQ(dib.GetSize(), (CDib::Size{c.spec.width, c.spec.height}));
-  }
-}
-
 TEST(DibTest, DecodesEveryDepthBottomUpAfterItsColourTable) {
   // Two rows of two pixels; the bottom row comes first in the bitmap.
   struct Case {
-    int bits;
-    std::uint32_t colorsUsed;
-    Bytes rows;  // bottom row, then top row, each padded to 4 bytes
-    std::uint32_t topLeft, topRight, bottomLeft, bottomRight;
+    DibSpec spec;
+    Bytes rows;                         // bottom row, then top row, each padded to 4 bytes
+    std::vector<std::uint32_t> pixels;  // top row first
+    std::uint32_t imageSize;
+    int entries;
   };
   // clang-format off
   const Case cases[] = {
-      {1, 0, {0x80, 0, 0, 0, 0x40, 0, 0, 0},
-       Argb(1, 0, 0), Argb(17, 16, 16), Argb(17, 16, 16), Argb(1, 0, 0)},
-      {4, 0, {0x12, 0, 0, 0, 0x3F, 0, 0, 0},
-       Argb(49, 48, 48), Argb(241, 240, 240), Argb(17, 16, 16), Argb(33, 32, 32)},
-      {8, 20, {2, 19, 0, 0, 7, 25, 0, 0},
-       Argb(113, 112, 112), 0xFF000000, Argb(33, 32, 32), Argb(49, 48, 48)},
-      {16, 0, {0x00, 0x7C, 0x1F, 0x00, 0xE0, 0x03, 0xFF, 0x7F},
-       Argb(0, 255, 0), Argb(255, 255, 255), Argb(255, 0, 0), Argb(0, 0, 255)},
-      {24, 0, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0},
-       Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)},
-      {32, 0, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
-       Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)},
+      {{.bits = 1}, {0x80, 0, 0, 0, 0x40, 0, 0, 0},
+       {Argb(1, 0, 0), Argb(17, 16, 16), Argb(17, 16, 16), Argb(1, 0, 0)}, 8, 2},
+      {{.bits = 4}, {0x12, 0, 0, 0, 0x3F, 0, 0, 0},
+       {Argb(49, 48, 48), Argb(241, 240, 240), Argb(17, 16, 16), Argb(33, 32, 32)}, 8, 16},
+      {{.bits = 8, .colorsUsed = 20}, {2, 19, 0, 0, 7, 25, 0, 0},
+       {Argb(113, 112, 112), 0xFF000000, Argb(33, 32, 32), Argb(49, 48, 48)}, 8, 20},
+      // An image size beyond what the rows need is taken as it stands.
+      {{.imageSizeField = 12, .rowBytes = 6}, {2, 19, 0, 0, 7, 25, 0, 0, 0, 0, 0, 0},
+       {Argb(113, 112, 112), Argb(145, 144, 144), Argb(33, 32, 32), Argb(49, 48, 48)}, 12, 256},
+      {{.bits = 16}, {0x00, 0x7C, 0x1F, 0x00, 0xE0, 0x03, 0xFF, 0x7F},
+       {Argb(0, 255, 0), Argb(255, 255, 255), Argb(255, 0, 0), Argb(0, 0, 255)}, 8, 0},
+      {{.bits = 24}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0},
+       {Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)}, 16, 0},
+      {{.bits = 32}, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
+       {Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)}, 16, 0},
   };
   // clang-format on
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.bits);
-    Bytes packed = Packed({.bits = c.bits, .colorsUsed = c.colorsUsed});
+    SCOPED_TRACE(c.spec.bits);
+    Bytes packed = Packed(c.spec);
     std::copy(c.rows.begin(), c.rows.end(),
               packed.end() - static_cast<std::ptrdiff_t>(c.rows.size()));
     RecordingMessages messages;
     CDib dib;
     ASSERT_TRUE(dib.AttachMemory(packed, messages));
-    EXPECT_EQ(
-        (std::vector<std::uint32_t>(dib.Picture().pixels.begin(), dib.Picture().pixels.end())),
-        (std::vector{c.topLeft, c.topRight, c.bottomLeft, c.bottomRight}));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(std::vector(dib.Picture().pixels.begin(), dib.Picture().pixels.end()), c.pixels);
+    EXPECT_EQ(dib.GetSize(), (CDib::Size{2, 2}));
+    EXPECT_EQ(dib.ImageSize(), c.imageSize);
+    EXPECT_EQ(dib.ColorEntries(), c.entries);
+    EXPECT_EQ(dib.Palette().size(), static_cast<std::size_t>(c.entries));
   }
 }
 
-TEST(DibTest, RefusesDamagedBitmapsWithoutReadingPastThem) {
+// Reads the file header, then fails.
+struct FailingSource final : ByteSource {
+  Bytes bytes;
+  std::uint64_t Length() const override { return bytes.size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset > 0) throw std::runtime_error("disk on fire");
+    return MemoryByteSource(bytes).ReadAt(offset, out);
+  }
+};
+
+TEST(DibTest, RefusesDamagedBitmapsAndFilesWithoutReadingPastThem) {
   struct Case {
     const char* name;
     DibSpec spec;
@@ -158,53 +144,13 @@ TEST(DibTest, RefusesDamagedBitmapsWithoutReadingPastThem) {
       {"rows beyond any memory", {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF, .rowBytes = 0}},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Bytes packed = Packed(c.spec);
-    packed.resize(packed.size() - c.cut);
-    RecordingMessages messages;
-    CDib dib;
-    EXPECT_FALSE(dib.AttachMemory(packed, messages));
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"AttachMemory error"}));
-    EXPECT_TRUE(dib.IsEmpty());
-
-    // The same as a file, with the pixels where the header says.
-    const std::uint32_t offset = 14 + 40 + 4 * (c.spec.entries >= 0 ? c.spec.entries : 256);
-    const Bytes file = FileOf(packed, c.spec.headerSize == 40 ? offset : 14 + 12 + 1024);
-    MemoryByteSource source(file);
-    messages.shown.clear();
-    EXPECT_FALSE(dib.Read(source, messages));
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error"}));
-    EXPECT_TRUE(dib.IsEmpty());
-  }
-  RecordingMessages messages;
-  CDib dib;
-  EXPECT_FALSE(dib.AttachMemory({}, messages));
-}
-
-// Reads the file header, then fails.
-struct FailingSource final : ByteSource {
-  Bytes bytes;
-  std::uint64_t Length() const override { return bytes.size(); }
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    if (offset > 0) throw std::runtime_error("disk on fire");
-    return MemoryByteSource(bytes).ReadAt(offset, out);
-  }
-};
-
-TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
+  // Each as a file too, with the pixels where the header says; and files damaged on their own.
   const Bytes packed = Packed({.width = 33, .height = 13, .bits = 4});
   const std::uint32_t good = 14 + 40 + 64;
-  struct Case {
-    const char* name;
-    Bytes file;
-  };
-  Bytes notBmp = FileOf(packed, good);
+  Bytes notBmp = FileOf(packed, good), truncated = FileOf(packed, good);
   notBmp[0] = 'P';
-  Bytes truncated = FileOf(packed, good);
   truncated.resize(good + 100);
-  // clang-format off
-  const Case cases[] = {
+  std::vector<std::pair<std::string, Bytes>> files = {
       {"not BM", notBmp},
       {"shorter than a file header", Bytes{'B', 'M', 0, 0}},
       {"offset inside the info header", FileOf(packed, 30)},
@@ -212,10 +158,21 @@ TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
       {"offset beyond the file", FileOf(packed, 0x7FFFFFF0)},
       {"pixels beyond the file", truncated},
   };
-  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    MemoryByteSource source(c.file);
+    Bytes damaged = Packed(c.spec);
+    damaged.resize(damaged.size() - c.cut);
+    RecordingMessages messages;
+    CDib dib;
+    EXPECT_FALSE(dib.AttachMemory(damaged, messages));
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"AttachMemory error"}));
+    EXPECT_TRUE(dib.IsEmpty());
+    const std::uint32_t offset = 14 + 40 + 4 * (c.spec.entries >= 0 ? c.spec.entries : 256);
+    files.emplace_back(c.name, FileOf(damaged, c.spec.headerSize == 40 ? offset : 14 + 12 + 1024));
+  }
+  for (const auto& [name, file] : files) {
+    SCOPED_TRACE(name);
+    MemoryByteSource source(file);
     RecordingMessages messages;
     CDib dib;
     EXPECT_FALSE(dib.Read(source, messages));
@@ -228,7 +185,8 @@ TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
   RecordingMessages messages;
   CDib dib;
   EXPECT_FALSE(dib.Read(failing, messages));
-  EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error"}));
+  EXPECT_FALSE(dib.AttachMemory({}, messages));
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error", "AttachMemory error"}));
 }
 
 struct FailingSink final : ByteSink {

@@ -54,41 +54,33 @@ class PanelEditorTest : public ::testing::Test {
   CPanelEditor m_editor{m_doc, m_host};
 };
 
-TEST_F(PanelEditorTest, TablesPlaceEveryKindOfControl) {
-  struct Case {
-    std::size_t index;
-    char kind;
-    const char* label;
-    PanelRect hit, indicator;
+TEST_F(PanelEditorTest, TablesGiveEveryControlItsPlaceAndNoTwoMeet) {
+  const auto meet = [](const PanelRect& a, const PanelRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
   };
-  // clang-format off
-  const Case cases[] = {
-      {0, 'k', "semitones", {250, 18, 271, 39}, {250, -2, 270, 17}},
-      {16, 'k', "portam", {160, 168, 181, 189}, {}},
-      {25, 0, "", {}, {}},
-      {52, 'b', "sync", {250, 130, 271, 140}, {240, 109, 281, 129}},
-      {64, 'b', "octshift       ", {90, 210, 111, 220}, {80, 189, 121, 209}},
-      {67, 'b', "dist", {504, 130, 525, 140}, {494, 109, 535, 129}},
-      {68, 'b', "", {70, 210, 91, 220}, {60, 189, 101, 209}},
-      {69, 'b', "morph", {4, 20, 25, 30}, {-6, -1, 35, 19}},
-      {72, 'b', "send", {4, 130, 25, 140}, {-6, 109, 35, 129}},
-      {131, 0, "", {}, {}},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.index);
-    const CPanelControl& control = Control(c.index);
-    EXPECT_EQ(control.m_kind, c.kind);
-    EXPECT_EQ(control.m_label, c.label);
-    EXPECT_EQ(control.m_hitRect, c.hit);
-    EXPECT_EQ(control.m_indicatorRect, c.indicator);
-    EXPECT_EQ((PanelPoint{control.m_x, control.m_y}), (PanelPoint{c.hit.left, c.hit.top}));
+  for (std::size_t i = 0; i < kControlCount; ++i) {
+    SCOPED_TRACE(i);
+    const CPanelControl& c = Control(i);
+    const char kind = i < kKnobCount ? 'k' : i >= kFirstButton && i <= kLastButton ? 'b' : 0;
+    const PanelRect& r = c.m_hitRect;
+    EXPECT_EQ(c.m_kind, kind);
+    EXPECT_EQ((PanelPoint{r.right - r.left, r.bottom - r.top}),
+              (PanelPoint{kind ? 21 : 0, kind == 'k' ? 21
+                                         : kind      ? 10
+                                                     : 0}));
+    EXPECT_EQ((PanelPoint{c.m_x, c.m_y}), (PanelPoint{r.left, r.top}));
+    EXPECT_EQ(c.m_label.empty(), kind == 0 || i == 68) << "only the octave-down button is bare";
+    for (std::size_t j = 0; j < i; ++j)
+      EXPECT_EQ(meet(r, Control(j).m_hitRect), i == 68 && j == 64) << "with " << j;
   }
+  EXPECT_EQ(Control(0).m_hitRect, (PanelRect{250, 18, 271, 39}));
+  EXPECT_EQ(Control(0).m_indicatorRect, (PanelRect{250, -2, 270, 17}));
+  EXPECT_EQ(Control(69).m_indicatorRect, (PanelRect{-6, -1, 35, 19}));
+  EXPECT_EQ(Control(64).m_label, "octshift       ");
   for (int s = 0; s < 4; ++s) {
     EXPECT_EQ(m_editor.Tables().slotButtons[s].m_hitRect,
               (PanelRect{50 + 20 * s, 180, 70 + 20 * s, 190}));
   }
-  EXPECT_EQ(m_editor.Tables().Origin(Section::Portamento), (PanelPoint{160, 170}));
 }
 
 TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
@@ -267,23 +259,19 @@ TEST_F(PanelEditorTest, TrigSoundsATestNoteOnTheSlotsChannel) {
   EXPECT_EQ(Control(70).m_state, 1);
   EXPECT_TRUE(m_editor.OnLButtonUp());
   EXPECT_EQ(Control(70).m_state, 0);
-  const std::vector<Message> note = {{0x99, 64, 64}, {0x89, 64, 64}};
-  EXPECT_EQ(m_host.messages, note);
   EXPECT_EQ(m_host.PanelRepaints(), 2);
   EXPECT_TRUE(m_doc.IsPlaceholder(0));
-  // A double click sounds it twice.
+  // A double click sounds it twice. When the release went elsewhere and a slot was chosen
+  // meanwhile, the note still ends where it sounds.
   Click(Centre(70));
   EXPECT_TRUE(m_editor.OnLButtonDblClk(Centre(70)));
   m_editor.OnLButtonUp();
-  EXPECT_EQ(m_host.messages,
-            (std::vector<Message>{note[0], note[1], note[0], note[1], note[0], note[1]}));
-  // When the release went elsewhere and a slot is chosen meanwhile, the note still ends where
-  // it sounds.
-  m_host = {};
   m_editor.OnLButtonDown(Centre(70));
   m_editor.OnLButtonDown({55, 185});  // "Slot A", channel 11
   m_editor.OnLButtonUp();
-  EXPECT_EQ(m_host.messages, note);
+  const Message on = {0x99, 64, 64}, off = {0x89, 64, 64};
+  EXPECT_EQ(m_host.messages, (std::vector<Message>{on, off, on, off, on, off, on, off}));
+  EXPECT_EQ(m_editor.Slot(), 0);
 }
 
 TEST_F(PanelEditorTest, WheelStepsOnePatchPerEventAndTheTimerBlinksTheMorphLight) {
