@@ -86,16 +86,6 @@ TEST(BankFileTest, KeepsOnlyCompleteDumpsAndCountsTheRest) {
   }
 }
 
-TEST(BankFileTest, UnreadableFilesThrowNamingTheFileAndLeaveTheBankAlone) {
-  TempFolder folder;
-  CQuensetDoc doc;
-  doc.AppendPatches(0, FilledPatches({1}));
-  for (const auto& path : {folder / "missing.zpf", folder.Path()}) {
-    EXPECT_NE(FileErrorOf([&] { LoadBankFile(doc, path); }).find(path.string()), std::string::npos);
-  }
-  EXPECT_EQ(Marks(doc.Bank(0)), std::vector<int>{1});
-}
-
 // A long run of junk served without holding it, as a file or as a pipe, remembering the largest
 // read asked for.
 class EndlessJunk final : public ByteSource, public SequentialByteSource {

@@ -127,16 +127,6 @@ class MidiEndToEndTest : public ::testing::Test {
     SaveBankFile(doc, Path("bank.zpf"));
     return patches;
   }
-  // Each patch's dump as Send builds it.
-  static Bytes SentDumps(const std::vector<CPatch>& patches, int channel, int slot) {
-    Bytes all;
-    for (const CPatch& patch : patches) {
-      const Dump dump = CPatchSender::BuildDump(patch, channel, slot);
-      all.insert(all.end(), dump.begin(), dump.end());
-    }
-    return all;
-  }
-
   TempFolder m_folder;
   JackServer m_server{m_folder.Path()};
   const std::string m_standIn = "standin-" + std::to_string(getpid());
@@ -155,7 +145,9 @@ TEST_F(MidiEndToEndTest, SendDeliversDumpsByteForByteOrSaysWhyItCannot) {
             0)
       << err;
   EXPECT_NE(err.find(m_standIn + ":in"), std::string::npos) << err;
-  const Bytes one = SentDumps({patches[6]}, 3, 2);
+  Bytes one = DumpOf(patches[6]);
+  one[kChannelByte] = 2;
+  one[kProgramByte] = 2;
   EXPECT_EQ(Recorded(one.size()), one);
   // Every dump of the bank, as fast as the server takes them.
   ASSERT_EQ(
@@ -164,7 +156,7 @@ TEST_F(MidiEndToEndTest, SendDeliversDumpsByteForByteOrSaysWhyItCannot) {
       0)
       << err;
   EXPECT_NE(err.find("400/400"), std::string::npos) << err;
-  const Bytes all = Concat({one, SentDumps(patches, 16, 0)});
+  const Bytes all = Concat({one, ReadFile(Path("bank.zpf"))});
   EXPECT_TRUE(Recorded(all.size()) == all)
       << "got " << ReadFile(Path("record.syx")).size() << " of " << all.size() << " bytes";
 
@@ -185,12 +177,13 @@ TEST_F(MidiEndToEndTest, SendDeliversDumpsByteForByteOrSaysWhyItCannot) {
 
 TEST_F(MidiEndToEndTest, PacedOutputHoldsItsRateWhileDumpsSentBackArriveInTheCurrentBank) {
   const auto patches = WriteBank(kManyDumps);
-  // Foreign System Exclusive between the dumps sent back is dropped.
+  // 30 dumps sent back, with foreign System Exclusive between them that is dropped.
   const std::vector<CPatch> back(patches.begin(), patches.begin() + 30);
+  const Bytes all = ReadFile(Path("bank.zpf"));
   Bytes foreign = DumpOf(back[0]);
   foreign[1] = 0x41;
-  WriteFile(Path("back.syx"), Concat({SentDumps({back.begin(), back.begin() + 10}, 16, 0), foreign,
-                                      SentDumps({back.begin() + 10, back.end()}, 16, 0)}));
+  WriteFile(Path("back.syx"), Concat({Bytes(all.begin(), all.begin() + 10 * 139), foreign,
+                                      Bytes(all.begin() + 10 * 139, all.begin() + 30 * 139)}));
   const auto standIn = StartStandIn({"--record", Path("record.syx"), "--send", Path("back.syx")});
   MainLoop loop;
   // Ten times a cable's speed, so that the test stays short; the pacing is the same.
@@ -217,7 +210,6 @@ TEST_F(MidiEndToEndTest, PacedOutputHoldsItsRateWhileDumpsSentBackArriveInTheCur
   }
   ASSERT_TRUE(loop.RunUntil([&] { return sender.IsDone(); }, kCommandTimeout));
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  const Bytes all = SentDumps(patches, 16, 0);
   EXPECT_TRUE(Recorded(all.size()) == all);
   // The last dump cannot have left before the wire time of all the others.
   EXPECT_GE(elapsed, (pacing.byteTime * kDumpSize + pacing.gap) * (kManyDumps - 1));
