@@ -91,39 +91,35 @@ std::vector<std::vector<std::uint8_t>> Messages(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto fail = [](const std::string& why, int status) {
+    std::cerr << "zephyl-standin: " << why << '\n';
+    return status;
+  };
   std::map<std::string, std::string> options;  // --echo takes no value
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg != "--echo" && arg != "--name" && arg != "--record" && arg != "--send") {
-      std::cerr << "zephyl-standin: unknown argument " << arg << '\n';
-      return 2;
+      return fail("unknown argument " + arg, 2);
     }
     options[arg] = arg == "--echo" ? "" : i + 1 < argc ? argv[++i] : "";
   }
   const std::string name = options["--name"], record = options["--record"];
   const bool echo = options.count("--echo") > 0;
-  if (name.empty()) {
-    std::cerr << "zephyl-standin: --name is required\n";
-    return 2;
-  }
+  if (name.empty()) return fail("--name is required", 2);
   std::signal(SIGTERM, [](int) { g_stop = true; });
   std::signal(SIGINT, [](int) { g_stop = true; });
 
   jack_status_t status{};
   jack_client_t* client = jack_client_open(
       name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
-  if (client == nullptr) {
-    std::cerr << "zephyl-standin: cannot open a JACK client named " << name << '\n';
-    return 1;
-  }
+  if (client == nullptr) return fail("cannot open a JACK client named " + name, 1);
   g_received = jack_ringbuffer_create(kRingBytes);
   g_toSend = jack_ringbuffer_create(kRingBytes);
   g_in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   g_out = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   jack_set_process_callback(client, Process, nullptr);
   if (g_in == nullptr || g_out == nullptr || jack_activate(client) != 0) {
-    std::cerr << "zephyl-standin: cannot set up the ports\n";
-    return 1;
+    return fail("cannot set up the ports", 1);
   }
   std::cout << "ready" << std::endl;
 
