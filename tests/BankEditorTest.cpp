@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "CBankEditor.h"
-#include "CQuensetDoc.h"
+#include "Procreation.h"
 #include "TestPatches.h"
 
-namespace zephyl {
+namespace zephyl::test {
 namespace {
-
-using namespace test;
 
 TEST(DocumentTest, DeleteMakesTheNextPatchCurrentAndNeverEmptiesABank) {
   CQuensetDoc doc;
@@ -21,28 +19,29 @@ TEST(DocumentTest, DeleteMakesTheNextPatchCurrentAndNeverEmptiesABank) {
   doc.DeletePatch(0);  // the only one: a fresh default patch takes its place
   EXPECT_EQ(Marks(doc.Bank(0)), std::vector<int>{0});
   EXPECT_FALSE(doc.IsPlaceholder(0));
-
-  CQuensetDoc fresh;
-  fresh.DeletePatch(0);
-  EXPECT_TRUE(fresh.IsPlaceholder(0));
+  doc.ClearBank(0);
+  doc.DeletePatch(0);
+  EXPECT_TRUE(doc.IsPlaceholder(0));
 }
 
-TEST(DocumentTest, InsertedCopiesBecomeCurrentWithProgramByteZero) {
+TEST(DocumentTest, InsertedCopiesBecomeCurrentWithProgramByteZeroAndTheirOwnEndByte) {
   CQuensetDoc doc;
   doc.AppendPatches(0, FilledPatches({1, 2}));
   doc.SetCurrentIndex(0, 0);
   CPatch received = FilledPatch(9);
   received.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x02};
+  received.m_terminator = 0;
   doc.InsertCopyAfter(received);
-  EXPECT_EQ(doc.CurrentPatch().m_header,
-            (std::array<std::uint8_t, 6>{0xF0, 0x33, 0x03, 0x04, 0x01, 0}));
+  const Bytes dump = DumpOf(doc.CurrentPatch());
+  EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 6), (Bytes{0xF0, 0x33, 0x03, 0x04, 0x01, 0}));
+  EXPECT_EQ(dump.back(), 0xF7);
   doc.InsertCopyBefore(FilledPatch(8));
   doc.AppendNewPatch();
   EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{1, 8, 9, 2, 0}));
   EXPECT_EQ(doc.CurrentIndex(0), 4u);
 }
 
-TEST(DocumentTest, ClearBankTouchesOnlyTheCurrentBank) {
+TEST(DocumentTest, ClearBankTouchesOnlyTheCurrentBankAndKeepsTheSettings) {
   CQuensetDoc doc;
   doc.AppendPatches(0, FilledPatches({1, 2}));
   doc.AppendPatches(2, FilledPatches({5, 6}));
@@ -65,7 +64,6 @@ TEST(DocumentTest, AppendingRemovesThePlaceholderButNothingPutInFrontOfIt) {
   EXPECT_EQ(doc.CurrentIndex(0), 2u);
   doc.AppendPatches(0, FilledPatches({3}));
   EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{7, 1, 2, 3}));
-
   // Once the placeholder itself was deleted there is nothing left to remove.
   CQuensetDoc other;
   other.InsertCopyAfter(FilledPatch(7));
@@ -83,43 +81,40 @@ class BankEditorTest : public ::testing::Test {
     m_doc.OnNewDocument();
     m_doc.AppendPatches(m_doc.CurrentBank(), std::move(patches));
   }
-  std::size_t Run(BankCommand command, std::size_t from) {
-    m_doc.SetCurrentIndex(m_doc.CurrentBank(), from);
-    m_editor.Execute(command);
-    return m_doc.CurrentIndex(m_doc.CurrentBank());
-  }
 
   CQuensetDoc m_doc;
   SeededRandom m_random{5};
   CBankEditor m_editor{m_doc, m_random};
 };
 
-TEST_F(BankEditorTest, StepsWrapAndStepsOfFiftyStopAtTheEnds) {
-  Fill(30);
-  EXPECT_EQ(Run(BankCommand::Next, 29), 0u);
-  EXPECT_EQ(Run(BankCommand::Prev, 0), 29u);
-  EXPECT_EQ(Run(BankCommand::NextAndSend, 3), 4u);
-  EXPECT_EQ(Run(BankCommand::Next50, 10), 29u);
-  EXPECT_EQ(Run(BankCommand::Prev50, 10), 0u);
-  Fill(200);
-  EXPECT_EQ(Run(BankCommand::Prev50, 60), 10u);
-  EXPECT_EQ(Run(BankCommand::Next50, 60), 110u);
-}
-
-TEST_F(BankEditorTest, BanksWrapAndEachKeepsItsCurrentPatch) {
-  Fill(4);
-  m_doc.SetCurrentIndex(0, 1);
-  m_editor.Execute(BankCommand::PrevBank);
-  EXPECT_EQ(m_doc.CurrentBank(), 4u);
-  m_editor.Execute(BankCommand::NextBank);
-  EXPECT_EQ(m_doc.CurrentIndex(m_doc.CurrentBank()), 1u);
-  EXPECT_EQ(m_doc.CurrentBank(), 0u);
-}
-
-TEST_F(BankEditorTest, OnlyTheSendingStepsSendAndBreedingDoesNotRepaint) {
-  EXPECT_TRUE(m_editor.Execute(BankCommand::PrevAndSend).send);
-  EXPECT_FALSE(m_editor.Execute(BankCommand::Prev).send);
-  EXPECT_FALSE(m_editor.Execute(BankCommand::Procreate).repaint);
+TEST_F(BankEditorTest, StepsWrapStepsOfFiftyStopAtTheEndsAndOnlySendingStepsSend) {
+  struct Case {
+    std::size_t patches, from;
+    BankCommand command;
+    std::size_t bank, to;
+    bool send;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {30, 29, BankCommand::Next, 0, 0, false},  {30, 0, BankCommand::Prev, 0, 29, false},
+      {30, 3, BankCommand::NextAndSend, 0, 4, true}, {30, 3, BankCommand::PrevAndSend, 0, 2, true},
+      {30, 10, BankCommand::Next50, 0, 29, false}, {30, 10, BankCommand::Prev50, 0, 0, false},
+      {200, 60, BankCommand::Prev50, 0, 10, false}, {200, 60, BankCommand::Next50, 0, 110, false},
+      // Banks wrap, and each keeps its current patch.
+      {4, 1, BankCommand::PrevBank, 4, 0, false}, {4, 1, BankCommand::NextBank, 0, 1, false},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.command));
+    if (m_doc.CurrentBank() == 0) Fill(c.patches);
+    m_doc.SetCurrentIndex(0, c.from);
+    const CommandEffect effect = m_editor.Execute(c.command);
+    EXPECT_EQ(m_doc.CurrentBank(), c.bank);
+    EXPECT_EQ(m_doc.CurrentIndex(m_doc.CurrentBank()), c.to);
+    EXPECT_TRUE(effect.repaint);
+    EXPECT_EQ(effect.send, c.send);
+  }
+  EXPECT_FALSE(m_editor.Execute(BankCommand::Procreate).repaint) << "the parents have not changed";
 }
 
 TEST_F(BankEditorTest, CutCopyAndPasteUseThePrivateClipboard) {
@@ -142,9 +137,8 @@ TEST_F(BankEditorTest, PatchCommandsChangeOnlyTheCurrentPatch) {
   m_doc.SetCurrentIndex(0, 0);
   m_doc.CurrentPatch().m_values.fill(100);
   m_editor.Execute(BankCommand::ClearMorph);
-  for (std::size_t i = 0; i < kParameterCount; ++i) {
+  for (std::size_t i = 0; i < kParameterCount; ++i)
     EXPECT_EQ(m_doc.CurrentPatch().m_values[i], i >= 25 && i < 50 ? 0 : 100) << i;
-  }
   for (BankCommand command :
        {BankCommand::InvertPatch, BankCommand::ModifyPatch, BankCommand::RandomPatch}) {
     const CPatch before = m_doc.CurrentPatch();
@@ -154,5 +148,55 @@ TEST_F(BankEditorTest, PatchCommandsChangeOnlyTheCurrentPatch) {
   EXPECT_EQ(m_doc.PatchAt(0, 1).m_values, FilledPatch(2).m_values);
 }
 
+TEST(ProcreationTest, ReplacesTheNextBankWithKChildrenPerParent) {
+  CQuensetDoc doc;
+  doc.AppendPatches(0, FilledPatches({10, 20, 30}));
+  doc.AppendPatches(1, FilledPatches({1}));  // the user's patch there is lost
+  SeededRandom random(11);
+  for (int run = 0; run < 2; ++run) {
+    Procreate(doc, random);
+    EXPECT_EQ(doc.PatchCount(1), 15u);
+    EXPECT_FALSE(doc.IsPlaceholder(1));
+    EXPECT_EQ(doc.CurrentIndex(1), 14u);
+    EXPECT_EQ(doc.CurrentBank(), 0u);
+  }
+  doc.SetCurrentBank(4);
+  doc.AppendPatches(4, FilledPatches({1, 2}));
+  Procreate(doc, random);
+  EXPECT_EQ(doc.PatchCount(0), 10u);  // from the last bank to the first
+}
+
+TEST(ProcreationTest, WithoutTwoParentsOrAnyChildrenTheNextBankIsOnlyCleared) {
+  for (auto [parents, children] : {std::pair{1, 5}, std::pair{3, 0}, std::pair{3, -2}}) {
+    CQuensetDoc doc;
+    doc.AppendPatches(0, std::vector<CPatch>(static_cast<std::size_t>(parents)));
+    doc.AppendPatches(1, FilledPatches({1, 2}));
+    doc.m_childrenPerParent = children;
+    ScriptedRandom random({0});
+    Procreate(doc, random);
+    EXPECT_EQ(Marks(doc.Bank(1)), std::vector<int>{0});
+    EXPECT_TRUE(doc.IsPlaceholder(1));
+    EXPECT_EQ(random.DrawCount(), 0u);
+  }
+}
+
+TEST(ProcreationTest, PartnerIsRedrawnUntilItIsAnotherPatch) {
+  CQuensetDoc doc;
+  doc.AppendPatches(0, FilledPatches({10, 20, 30}));
+  doc.m_childrenPerParent = 1;
+  // Parent 0 draws itself twice (0, 3), then 1; parent 1 draws 2; parent 2 draws itself (5),
+  // then 0. Even parent choices without mutation make each child a copy of its partner.
+  std::vector<std::uint32_t> draws;
+  for (std::vector<std::uint32_t> partner : {std::vector<std::uint32_t>{0, 3, 1}, {2}, {5, 0}}) {
+    draws.insert(draws.end(), partner.begin(), partner.end());
+    for (std::size_t i = 0; i < kParameterCount; ++i) draws.insert(draws.end(), {0, 99});
+  }
+  draws.push_back(7);
+  ScriptedRandom random(draws);
+  Procreate(doc, random);
+  EXPECT_EQ(random.DrawCount(), draws.size() - 1);
+  EXPECT_EQ(Marks(doc.Bank(1)), (std::vector<int>{20, 30, 10}));
+}
+
 }  // namespace
-}  // namespace zephyl
+}  // namespace zephyl::test

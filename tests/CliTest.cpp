@@ -3,6 +3,7 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 
+#include <QImage>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,24 +11,12 @@
 #include <sstream>
 
 #include "CliCommands.h"
+#include "PanelDrawing.h"
 #include "ProcreationJob.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
 namespace {
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  quoted += '\'';
-  return quoted;
-}
 
 struct Outcome {
   int status = -1;
@@ -35,52 +24,50 @@ struct Outcome {
   Bytes out;
 };
 
-// Runs a shell command in `folder`, in which `zephyl` is the real binary, for what only the
-// process shows: exit codes, standard output and standard error.
-Outcome RunShell(const std::string& command, const std::filesystem::path& folder = ".") {
-  TempFolder capture;
-  const std::string script = "zephyl() { " + Quote(ZEPHYL_CLI_PATH) + " \"$@\"; }; cd " +
-                             Quote(folder.string()) + " && { " + command + "; } >" +
-                             Quote((capture / "out").string()) + " 2>" +
-                             Quote((capture / "err").string());
-  const int raw = std::system(script.c_str());
-  const Bytes err = ReadFile(capture / "err");
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(err.begin(), err.end()),
-          ReadFile(capture / "out")};
-}
-
-Outcome RunCli(const std::vector<std::string>& args, const std::filesystem::path& folder = ".") {
-  std::string command = "zephyl";
-  for (const std::string& arg : args) command += ' ' + Quote(arg);
-  return RunShell(command, folder);
-}
-
 class CliTest : public ::testing::Test {
  protected:
+  // Runs a shell command in the test's folder, in which `zephyl` is the real binary, for what
+  // only the process shows: exit codes, standard output and standard error.
+  Outcome Run(const std::string& command) {
+    const std::string script = "zephyl() { '" ZEPHYL_CLI_PATH "' \"$@\"; }; cd '" + Path("") +
+                               "' && { " + command + "; } >.out 2>.err";
+    const int raw = std::system(script.c_str());
+    const Bytes err = ReadFile(m_folder / ".err");
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+            {err.begin(), err.end()},
+            ReadFile(m_folder / ".out")};
+  }
   std::string Path(const std::string& name) const { return (m_folder / name).string(); }
   cli::Console Console() { return {m_out, m_err}; }
 
   TempFolder m_folder;
-  std::ostringstream m_out;
-  std::ostringstream m_err;
+  std::ostringstream m_out, m_err;
 };
 
 TEST_F(CliTest, ExitCodesSayWhetherTheCommandLineOrAFileWasWrong) {
-  EXPECT_EQ(RunCli({"--help"}).status, 0);
-  EXPECT_EQ(RunCli({}).status, 2);
-  EXPECT_EQ(RunCli({"frobnicate"}).status, 2);
-  EXPECT_EQ(RunCli({"random", "--count", "2"}).status, 2);  // no output named
-  EXPECT_EQ(RunCli({"random", "-o", Path("r.zpf"), "--count", "0"}).status, 2);
-
-  const std::string missing = Path("no such 'bank'.zpf");
-  for (const char* command : {"dump", "invert", "procreate", "explode"}) {
-    std::vector<std::string> args = {command, missing};
-    if (std::string(command) == "invert" || std::string(command) == "procreate") {
-      args.insert(args.end(), {"-o", Path("out.zpf")});
-    }
-    const Outcome outcome = RunCli(args, m_folder.Path());
-    EXPECT_EQ(outcome.status, 1) << command;
-    EXPECT_NE(outcome.err.find(missing), std::string::npos) << command << ": " << outcome.err;
+  CPatch loud = FilledPatch(0);
+  loud.m_values[5] = 127;  // knob "env am" fully open
+  WriteFile(Path("two.zpf"), Concat({DumpOf(FilledPatch(0)), DumpOf(loud)}));
+  const std::string missing = "no such 'bank'.zpf";
+  const std::tuple<std::string, int, std::string> commands[] = {
+      {"zephyl --help", 0, ""},
+      {"zephyl", 2, "A command is required"},
+      {"zephyl frobnicate", 2, "frobnicate"},
+      {"zephyl random --count 2", 2, "--output is required"},
+      {"zephyl random -o r.zpf --count 0", 2, "--count"},
+      {"zephyl render two.zpf -o p.png --scale 9", 2, "--scale"},
+      {"zephyl render two.zpf -o p.png --patch 3", 2, "There is no patch 3"},
+      {"zephyl dump \"" + missing + '"', 1, missing},
+      {"zephyl invert \"" + missing + "\" -o out.zpf", 1, missing},
+      {"zephyl procreate \"" + missing + "\" -o out.zpf", 1, missing},
+      {"zephyl explode \"" + missing + '"', 1, missing},
+      {"zephyl render \"" + missing + "\" -o p.png", 1, missing},
+      {"zephyl render two.zpf -o no/such/p.png", 1, "no/such/p.png"},
+  };
+  for (const auto& [command, status, says] : commands) {
+    const Outcome outcome = Run(command);
+    EXPECT_EQ(outcome.status, status) << command;
+    EXPECT_NE(outcome.err.find(says), std::string::npos) << command << ": " << outcome.err;
   }
   // Nothing to write is a failure, and writes nothing.
   WriteFile(Path("junk.syx"), Junk(500));
@@ -98,71 +85,60 @@ TEST_F(CliTest, ExitCodesSayWhetherTheCommandLineOrAFileWasWrong) {
   EXPECT_EQ(cli::Procreate(Path("many.zpf"), Path("out.zpf"), huge, 7, Console()), 1);
   EXPECT_NE(m_err.str().find("10001 patches: with 1000 children each"), std::string::npos)
       << m_err.str();
-  EXPECT_FALSE(std::filesystem::exists(Path("out.zpf")));
-  EXPECT_FALSE(std::filesystem::exists(Path("r.zpf")));
-
+  for (const char* none : {"out.zpf", "r.zpf", "p.png"})
+    EXPECT_FALSE(std::filesystem::exists(Path(none)));
   // Writing over an input is safe: inputs are read whole first.
   EXPECT_EQ(
       cli::Merge({Path("one.zpf"), Path("junk.syx"), Path("one.zpf")}, Path("one.zpf"), Console()),
       0);
   EXPECT_EQ(ReadFile(Path("one.zpf")), DumpsOf({3, 3}));
+
+  // Rendering needs no display, and draws the chosen patch at the chosen scale.
+  ASSERT_EQ(Run("(unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; zephyl render two.zpf -o "
+                "panel.png --patch 2 --scale 2 --slot c --param 30)")
+                .status,
+            0);
+  const QImage image(QString::fromStdString(Path("panel.png")));
+  ASSERT_EQ(image.size(), QSize(2 * kPanelWidth, 2 * kPanelHeight));
+  EXPECT_EQ(image.pixel(2 * 545, 2 * 5), qRgb(82, 82, 82));
+  // The second patch's knob points to five o'clock: white low on its right.
+  EXPECT_GT(qGray(image.pixel(2 * 434 + 1, 2 * 133 + 1)), 240);
 }
 
-TEST_F(CliTest, TheSameSeedGivesTheSameBytesAndTheClockSeedIsPrinted) {
+TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinksAndSeedsRepeatRuns) {
   WriteFile(Path("parents.zpf"), DumpsOf({1, 9, 40}));
-  for (const std::vector<std::string>& command :
-       std::vector<std::vector<std::string>>{{"random", "--count", "4"},
-                                             {"procreate", Path("parents.zpf")},
-                                             {"modify", Path("parents.zpf")}}) {
-    auto run = [&](const std::string& name, std::vector<std::string> seed) {
-      std::vector<std::string> args = command;
-      args.insert(args.end(), {"-o", Path(name)});
-      args.insert(args.end(), seed.begin(), seed.end());
-      return RunCli(args);
-    };
-    run("a", {"--seed", "42"});
-    run("b", {"--seed", "42"});
-    run("c", {"--seed", "43"});
-    const Outcome unseeded = run("d", {});
-    EXPECT_EQ(ReadFile(Path("a")), ReadFile(Path("b"))) << command[0];
-    EXPECT_NE(ReadFile(Path("a")), ReadFile(Path("c"))) << command[0];
-    ASSERT_EQ(unseeded.err.rfind("Seed: ", 0), 0u) << command[0] << ": " << unseeded.err;
-    run("e", {"--seed", unseeded.err.substr(6, unseeded.err.find('\n') - 6)});
-    EXPECT_EQ(ReadFile(Path("d")), ReadFile(Path("e"))) << command[0];
-  }
-}
-
-TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinks) {
-  const auto& folder = m_folder.Path();
-  WriteFile(Path("parents.zpf"), DumpsOf({1, 9, 40}));
-  // Standard output gets exactly what a file would, and every message goes to stderr.
+  // Standard output gets exactly what a file would, every message goes to stderr, and the
+  // same seed gives the same bytes, another seed others.
   for (const std::string command :
        {"random --count 8 --seed 3", "merge parents.zpf", "procreate parents.zpf --seed 3",
-        "invert parents.zpf", "modify parents.zpf --seed 3"}) {
-    RunShell("zephyl " + command + " -o file.zpf", folder);
-    const Outcome piped = RunShell("zephyl " + command + " -o -", folder);
-    EXPECT_EQ(piped.out, ReadFile(Path("file.zpf"))) << command;
+        "invert parents.zpf", "modify parents.zpf --seed 3", "render - --morph <parents.zpf"}) {
+    SCOPED_TRACE(command);
+    Run("zephyl " + command + " -o file");
+    const Outcome piped = Run("zephyl " + command + " -o -");
+    EXPECT_EQ(piped.out, ReadFile(Path("file")));
     EXPECT_NE(piped.err.find(" to standard output\n"), std::string::npos) << piped.err;
+    if (const auto seed = command.find("--seed 3"); seed != std::string::npos) {
+      std::string other = command;
+      EXPECT_NE(Run("zephyl " + other.replace(seed, 8, "--seed 4") + " -o -").out, piped.out);
+    }
   }
-  const Outcome unseeded = RunShell("zephyl random -o - --count 8", folder);
-  EXPECT_EQ(unseeded.out.size(), 8u * 139);
-  EXPECT_EQ(unseeded.err.rfind("Seed: ", 0), 0u);
+  // Without a seed, the clock's is taken and printed, and repeats the run.
+  const Outcome unseeded = Run("zephyl procreate parents.zpf -o -");
+  ASSERT_EQ(unseeded.err.rfind("Seed: ", 0), 0u) << unseeded.err;
+  const std::string seed = unseeded.err.substr(6, unseeded.err.find('\n') - 6);
+  EXPECT_EQ(Run("zephyl procreate parents.zpf -o - --seed " + seed).out, unseeded.out);
+  EXPECT_EQ(Run("zephyl random -o - --count 8").out.size(), 8u * 139);
 
-  RunShell(
-      "zephyl random -o - --count 8 --seed 1 | zephyl procreate - -o kids.zpf --seed 2 && "
-      "zephyl random -o r.zpf --count 8 --seed 1 && zephyl procreate r.zpf -o k.zpf --seed 2",
-      folder);
+  Run("zephyl random -o - --count 8 --seed 1 | zephyl procreate - -o kids.zpf --seed 2 && "
+      "zephyl random -o r.zpf --count 8 --seed 1 && zephyl procreate r.zpf -o k.zpf --seed 2");
   EXPECT_EQ(ReadFile(Path("kids.zpf")), ReadFile(Path("k.zpf")));
-  for (const char* input : {"-", "/dev/stdin"}) {
-    const Bytes out = RunShell("cat parents.zpf | zephyl info " + std::string(input), folder).out;
-    EXPECT_EQ(std::string(out.begin(), out.end()).rfind(input + std::string(": 3 patches,"), 0),
-              0u);
+  for (const std::string input : {"-", "/dev/stdin"}) {
+    const Bytes out = Run("cat parents.zpf | zephyl info " + input).out;
+    EXPECT_EQ(std::string(out.begin(), out.end()).rfind(input + ": 3 patches,", 0), 0u);
   }
-  RunShell(
-      "mkdir sub && ln -s sub/real.zpf link.zpf && mkfifo fifo && "
+  Run("mkdir sub && ln -s sub/real.zpf link.zpf && mkfifo fifo && "
       "cat parents.zpf | zephyl merge parents.zpf - -o link.zpf && "
-      "{ zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }",
-      folder);
+      "{ zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }");
   EXPECT_TRUE(std::filesystem::is_symlink(Path("link.zpf")));
   EXPECT_EQ(ReadFile(Path("sub/real.zpf")), DumpsOf({1, 9, 40, 1, 9, 40}));
   EXPECT_EQ(ReadFile(Path("got.zpf")), DumpsOf({1, 9, 40}));
@@ -170,10 +146,8 @@ TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinks) {
 }
 
 TEST_F(CliTest, AFailedWriteIsAnErrorNamingThePath) {
-  const auto& folder = m_folder.Path();
   // A reader that goes away: the pipe breaks once its buffer is full.
-  const Outcome broken =
-      RunShell("{ zephyl random -o - --count 20000 --seed 1; echo $? >&2; } | true", folder);
+  const Outcome broken = Run("{ zephyl random -o - --count 20000 --seed 1; echo $? >&2; } | true");
   EXPECT_EQ(broken.err, std::string("Cannot write \"-\": ") + std::strerror(EPIPE) + "\n1\n");
   if (::mknod(Path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
     GTEST_SKIP() << "cannot make device nodes here: " << std::strerror(errno);
@@ -182,7 +156,7 @@ TEST_F(CliTest, AFailedWriteIsAnErrorNamingThePath) {
            {"zephyl random -o full --seed 1", "full"},
            {"zephyl random -o - --seed 1 >full", "-"},
            {"zephyl random -o - --seed 1 2>/dev/null | zephyl dump - >full", "-"}}) {
-    const Outcome outcome = RunShell(command, folder);
+    const Outcome outcome = Run(command);
     EXPECT_EQ(outcome.status, 1) << command;
     EXPECT_EQ(outcome.err, "Cannot write \"" + shown + "\": " + std::strerror(ENOSPC) + "\n");
   }
@@ -196,7 +170,6 @@ TEST_F(CliTest, InfoShowsTheHeaderBytesAsFoundInTheFile) {
                                       Bytes(plain.begin(), plain.begin() + 100)}));
   // A dump that begins at its manufacturer id, as loading accepts it.
   WriteFile(Path("bare.zpf"), Concat({Bytes(plain.begin() + 1, plain.end()), Junk(1)}));
-
   EXPECT_EQ(cli::Info({Path("bank.syx"), Path("gone.zpf"), Path("bare.zpf")}, Console()), 1);
   EXPECT_EQ(m_out.str(), Path("bank.syx") + ": 2 patches, 108 bytes skipped\n" +
                              "     1  F0 33 03 04 01 02\n     2  F0 33 0F 04 00 00\n" +
@@ -210,7 +183,6 @@ TEST_F(CliTest, DumpNamesEveryValueAndSignsMorphAmounts) {
   ASSERT_EQ(cli::Dump(Path("bank.zpf"), {.patch = 2}, Console()), 0);
   EXPECT_NE(m_out.str().find("\n   3  Filter freq                   129\n"), std::string::npos);
   EXPECT_NE(m_out.str().find("\n  28  Filter freq morph            -127\n"), std::string::npos);
-
   std::ostringstream json;
   ASSERT_EQ(cli::Dump(Path("bank.zpf"), {.patch = std::nullopt, .json = true}, {json, m_err}), 0);
   const nlohmann::json patches = nlohmann::json::parse(json.str());
@@ -220,7 +192,6 @@ TEST_F(CliTest, DumpNamesEveryValueAndSignsMorphAmounts) {
   EXPECT_EQ(patches[1]["patch"], 2);
   EXPECT_EQ(patches[1]["values"][28]["value"], -127);
   EXPECT_EQ(patches[1]["values"][50]["value"], 129);
-
   EXPECT_EQ(cli::Dump(Path("bank.zpf"), {.patch = 3}, Console()), 2);
 }
 

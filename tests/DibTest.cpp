@@ -2,19 +2,21 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cmath>
+#include <numbers>
+#include <set>
 #include <stdexcept>
-#include <string>
 
-#include "CDib.h"
+#include "BitmapResources.h"
 #include "MemoryByteSource.h"
+#include "PanelPictures.h"
 #include "QtPanelSurface.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
 namespace {
 
-class RecordingMessages final : public DibMessages {
- public:
+struct RecordingMessages final : DibMessages {
   void Show(std::string_view message) override { shown.emplace_back(message); }
   std::vector<std::string> shown;
 };
@@ -26,15 +28,9 @@ void Put(Bytes& b, std::size_t at, std::uint32_t v, int size) {
 // A packed bitmap: info header, `entries` colour-table entries (entry i is grey i * 16, with red
 // 1 to tell entries apart), pixel rows filled with `fill`.
 struct DibSpec {
-  int width = 2;
-  int height = 2;
-  int bits = 8;
-  std::uint32_t colorsUsed = 0;
-  std::uint32_t imageSizeField = 0;
-  std::uint32_t headerSize = 40;
-  std::uint32_t compression = 0;
-  int entries = -1;  // default: what the bit count calls for
-  int rowBytes = -1;
+  int width = 2, height = 2, bits = 8;
+  std::uint32_t colorsUsed = 0, imageSizeField = 0, headerSize = 40, compression = 0;
+  int entries = -1, rowBytes = -1;  // default: what the bit count and width call for
   std::uint8_t fill = 0;
 };
 
@@ -45,14 +41,16 @@ Bytes Packed(const DibSpec& s) {
   const int rowBytes = s.rowBytes >= 0 ? s.rowBytes : (std::abs(s.width) * s.bits + 31) / 32 * 4;
   Bytes b(40 + 4 * entries + static_cast<std::size_t>(rowBytes) * std::abs(s.height), s.fill);
   std::fill(b.begin(), b.begin() + 40 + 4 * entries, 0);
-  Put(b, 0, s.headerSize, 4);
-  Put(b, 4, static_cast<std::uint32_t>(s.width), 4);
-  Put(b, 8, static_cast<std::uint32_t>(s.height), 4);
-  Put(b, 12, 1, 2);
-  Put(b, 14, static_cast<std::uint32_t>(s.bits), 2);
-  Put(b, 16, s.compression, 4);
-  Put(b, 20, s.imageSizeField, 4);
-  Put(b, 32, s.colorsUsed, 4);
+  const std::uint32_t fields[] = {s.headerSize,
+                                  static_cast<std::uint32_t>(s.width),
+                                  static_cast<std::uint32_t>(s.height),
+                                  1u | s.bits << 16,
+                                  s.compression,
+                                  s.imageSizeField,
+                                  0,
+                                  0,
+                                  s.colorsUsed};
+  for (std::size_t i = 0; i < std::size(fields); ++i) Put(b, 4 * i, fields[i], 4);
   for (int i = 0; i < entries; ++i) {
     b[40 + 4 * i] = b[41 + 4 * i] = static_cast<std::uint8_t>(i * 16);
     b[42 + 4 * i] = static_cast<std::uint8_t>(i * 16 + 1);
@@ -61,90 +59,71 @@ Bytes Packed(const DibSpec& s) {
 }
 
 Bytes FileOf(const Bytes& packed, std::uint32_t pixelOffset) {
-  Bytes file(14, 0);
-  file[0] = 'B';
-  file[1] = 'M';
+  Bytes file = Concat({{'B', 'M'}, Bytes(12, 0), packed});
   Put(file, 10, pixelOffset, 4);
-  file.insert(file.end(), packed.begin(), packed.end());
   return file;
 }
 
-std::uint32_t Argb(int r, int g, int b) {
+constexpr std::uint32_t Argb(int r, int g, int b) {
   return 0xFF000000u | r << 16 | g << 8 | b;
-}
-
-TEST(DibTest, MeasuresImageAndColourTable) {
-  struct Case {
-    DibSpec spec;
-    std::uint32_t imageSize;
-    int entries;
-    std::size_t palette;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {{.width = 21, .height = 22, .bits = 8}, 528, 256, 256},
-      {{.width = 33, .height = 13, .bits = 4}, 260, 16, 16},
-      {{.width = 13, .height = 10, .bits = 8, .colorsUsed = 20}, 160, 20, 20},
-      {{.width = 3, .height = 2, .bits = 24}, 24, 0, 0},
-      {{.width = 9, .height = 1, .bits = 1}, 4, 2, 2},
-      {{.width = 2, .height = 2, .bits = 8, .imageSizeField = 12, .rowBytes = 6}, 12, 256, 256},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec.width * 100 + c.spec.bits);
-    const Bytes packed = Packed(c.spec);
-    RecordingMessages messages;
-    CDib dib;
-    ASSERT_TRUE(dib.AttachMemory(packed, messages));
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(dib.ImageSize(), c.imageSize);
-    EXPECT_EQ(dib.ColorEntries(), c.entries);
-    EXPECT_EQ(dib.Palette().size(), c.palette);
-    EXPECT_EQ(dib.GetSize(), (CDib::Size{c.spec.width, c.spec.height}));
-  }
 }
 
 TEST(DibTest, DecodesEveryDepthBottomUpAfterItsColourTable) {
   // Two rows of two pixels; the bottom row comes first in the bitmap.
   struct Case {
-    int bits;
-    std::uint32_t colorsUsed;
-    Bytes rows;  // bottom row, then top row, each padded to 4 bytes
-    std::uint32_t topLeft, topRight, bottomLeft, bottomRight;
+    DibSpec spec;
+    Bytes rows;                         // bottom row, then top row, each padded to 4 bytes
+    std::vector<std::uint32_t> pixels;  // top row first
+    std::uint32_t imageSize;
+    int entries;
   };
   // clang-format off
   const Case cases[] = {
-      {1, 0, {0x80, 0, 0, 0, 0x40, 0, 0, 0},
-       Argb(1, 0, 0), Argb(17, 16, 16), Argb(17, 16, 16), Argb(1, 0, 0)},
-      {4, 0, {0x12, 0, 0, 0, 0x3F, 0, 0, 0},
-       Argb(49, 48, 48), Argb(241, 240, 240), Argb(17, 16, 16), Argb(33, 32, 32)},
-      {8, 20, {2, 19, 0, 0, 7, 25, 0, 0},
-       Argb(113, 112, 112), 0xFF000000, Argb(33, 32, 32), Argb(49, 48, 48)},
-      {16, 0, {0x00, 0x7C, 0x1F, 0x00, 0xE0, 0x03, 0xFF, 0x7F},
-       Argb(0, 255, 0), Argb(255, 255, 255), Argb(255, 0, 0), Argb(0, 0, 255)},
-      {24, 0, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0},
-       Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)},
-      {32, 0, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
-       Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)},
+      {{.bits = 1}, {0x80, 0, 0, 0, 0x40, 0, 0, 0},
+       {Argb(1, 0, 0), Argb(17, 16, 16), Argb(17, 16, 16), Argb(1, 0, 0)}, 8, 2},
+      {{.bits = 4}, {0x12, 0, 0, 0, 0x3F, 0, 0, 0},
+       {Argb(49, 48, 48), Argb(241, 240, 240), Argb(17, 16, 16), Argb(33, 32, 32)}, 8, 16},
+      {{.bits = 8, .colorsUsed = 20}, {2, 19, 0, 0, 7, 25, 0, 0},
+       {Argb(113, 112, 112), 0xFF000000, Argb(33, 32, 32), Argb(49, 48, 48)}, 8, 20},
+      // An image size beyond what the rows need is taken as it stands.
+      {{.imageSizeField = 12, .rowBytes = 6}, {2, 19, 0, 0, 7, 25, 0, 0, 0, 0, 0, 0},
+       {Argb(113, 112, 112), Argb(145, 144, 144), Argb(33, 32, 32), Argb(49, 48, 48)}, 12, 256},
+      {{.bits = 16}, {0x00, 0x7C, 0x1F, 0x00, 0xE0, 0x03, 0xFF, 0x7F},
+       {Argb(0, 255, 0), Argb(255, 255, 255), Argb(255, 0, 0), Argb(0, 0, 255)}, 8, 0},
+      {{.bits = 24}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0},
+       {Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)}, 16, 0},
+      {{.bits = 32}, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
+       {Argb(9, 8, 7), Argb(12, 11, 10), Argb(3, 2, 1), Argb(6, 5, 4)}, 16, 0},
   };
   // clang-format on
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.bits);
-    Bytes packed = Packed({.bits = c.bits, .colorsUsed = c.colorsUsed});
+    SCOPED_TRACE(c.spec.bits);
+    Bytes packed = Packed(c.spec);
     std::copy(c.rows.begin(), c.rows.end(),
               packed.end() - static_cast<std::ptrdiff_t>(c.rows.size()));
     RecordingMessages messages;
     CDib dib;
     ASSERT_TRUE(dib.AttachMemory(packed, messages));
-    EXPECT_EQ(dib.PixelAt(0, 0), c.topLeft);
-    EXPECT_EQ(dib.PixelAt(1, 0), c.topRight);
-    EXPECT_EQ(dib.PixelAt(0, 1), c.bottomLeft);
-    EXPECT_EQ(dib.PixelAt(1, 1), c.bottomRight);
-    EXPECT_EQ(dib.Picture().pixels.size(), 4u);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(std::vector(dib.Picture().pixels.begin(), dib.Picture().pixels.end()), c.pixels);
+    EXPECT_EQ(dib.GetSize(), (CDib::Size{2, 2}));
+    EXPECT_EQ(dib.ImageSize(), c.imageSize);
+    EXPECT_EQ(dib.ColorEntries(), c.entries);
+    EXPECT_EQ(dib.Palette().size(), static_cast<std::size_t>(c.entries));
   }
 }
 
-TEST(DibTest, RefusesDamagedBitmapsWithoutReadingPastThem) {
+// Reads the file header, then fails.
+struct FailingSource final : ByteSource {
+  Bytes bytes;
+  std::uint64_t Length() const override { return bytes.size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    if (offset > 0) throw std::runtime_error("disk on fire");
+    return MemoryByteSource(bytes).ReadAt(offset, out);
+  }
+};
+
+TEST(DibTest, RefusesDamagedBitmapsAndFilesWithoutReadingPastThem) {
   struct Case {
     const char* name;
     DibSpec spec;
@@ -165,56 +144,13 @@ TEST(DibTest, RefusesDamagedBitmapsWithoutReadingPastThem) {
       {"rows beyond any memory", {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF, .rowBytes = 0}},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Bytes packed = Packed(c.spec);
-    packed.resize(packed.size() - c.cut);
-    RecordingMessages messages;
-    CDib dib;
-    EXPECT_FALSE(dib.AttachMemory(packed, messages));
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"AttachMemory error"}));
-    EXPECT_TRUE(dib.IsEmpty());
-
-    // The same as a file, with the pixels where the header says.
-    const std::uint32_t offset = 14 + 40 + 4 * (c.spec.entries >= 0 ? c.spec.entries : 256);
-    const Bytes file = FileOf(packed, c.spec.headerSize == 40 ? offset : 14 + 12 + 1024);
-    MemoryByteSource source(file);
-    messages.shown.clear();
-    EXPECT_FALSE(dib.Read(source, messages));
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error"}));
-    EXPECT_TRUE(dib.IsEmpty());
-  }
-  RecordingMessages messages;
-  CDib dib;
-  EXPECT_FALSE(dib.AttachMemory({}, messages));
-}
-
-class FailingSource final : public ByteSource {
- public:
-  explicit FailingSource(Bytes bytes) : m_bytes(std::move(bytes)) {}
-  std::uint64_t Length() const override { return m_bytes.size(); }
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    if (offset > 0) throw std::runtime_error("disk on fire");
-    return MemoryByteSource(m_bytes).ReadAt(offset, out);
-  }
-
- private:
-  Bytes m_bytes;
-};
-
-TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
+  // Each as a file too, with the pixels where the header says; and files damaged on their own.
   const Bytes packed = Packed({.width = 33, .height = 13, .bits = 4});
   const std::uint32_t good = 14 + 40 + 64;
-  struct Case {
-    const char* name;
-    Bytes file;
-  };
-  Bytes notBmp = FileOf(packed, good);
+  Bytes notBmp = FileOf(packed, good), truncated = FileOf(packed, good);
   notBmp[0] = 'P';
-  Bytes truncated = FileOf(packed, good);
   truncated.resize(good + 100);
-  // clang-format off
-  const Case cases[] = {
+  std::vector<std::pair<std::string, Bytes>> files = {
       {"not BM", notBmp},
       {"shorter than a file header", Bytes{'B', 'M', 0, 0}},
       {"offset inside the info header", FileOf(packed, 30)},
@@ -222,10 +158,21 @@ TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
       {"offset beyond the file", FileOf(packed, 0x7FFFFFF0)},
       {"pixels beyond the file", truncated},
   };
-  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    MemoryByteSource source(c.file);
+    Bytes damaged = Packed(c.spec);
+    damaged.resize(damaged.size() - c.cut);
+    RecordingMessages messages;
+    CDib dib;
+    EXPECT_FALSE(dib.AttachMemory(damaged, messages));
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"AttachMemory error"}));
+    EXPECT_TRUE(dib.IsEmpty());
+    const std::uint32_t offset = 14 + 40 + 4 * (c.spec.entries >= 0 ? c.spec.entries : 256);
+    files.emplace_back(c.name, FileOf(damaged, c.spec.headerSize == 40 ? offset : 14 + 12 + 1024));
+  }
+  for (const auto& [name, file] : files) {
+    SCOPED_TRACE(name);
+    MemoryByteSource source(file);
     RecordingMessages messages;
     CDib dib;
     EXPECT_FALSE(dib.Read(source, messages));
@@ -233,15 +180,16 @@ TEST(DibTest, ReadChecksTheFileHeaderAgainstTheFile) {
     EXPECT_TRUE(dib.IsEmpty());
     EXPECT_EQ(dib.GetSize(), CDib::Size{});
   }
-  FailingSource failing(FileOf(packed, good));
+  FailingSource failing;
+  failing.bytes = FileOf(packed, good);
   RecordingMessages messages;
   CDib dib;
   EXPECT_FALSE(dib.Read(failing, messages));
-  EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error"}));
+  EXPECT_FALSE(dib.AttachMemory({}, messages));
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{"Read error", "AttachMemory error"}));
 }
 
-class FailingSink final : public ByteSink {
- public:
+struct FailingSink final : ByteSink {
   void Write(std::span<const std::uint8_t>) override { throw std::runtime_error("disk full"); }
 };
 
@@ -255,15 +203,11 @@ TEST(DibTest, WritesABmpThatReadsBack) {
   ASSERT_TRUE(attached.Write(sink, messages));
   const Bytes& file = sink.Bytes();
   ASSERT_EQ(file.size(), 14u + 104u + 260u);
-  EXPECT_EQ(file[0], 'B');
-  EXPECT_EQ(file[1], 'M');
-  EXPECT_EQ(Bytes(file.begin() + 2, file.begin() + 10), Bytes(8, 0)) << "size and reserved are 0";
-  EXPECT_EQ(file[10], 118);
-  EXPECT_EQ(Bytes(file.begin() + 14, file.end()), packed);
+  // Size and reserved fields 0, the pixels at 118.
+  EXPECT_EQ(file, FileOf(packed, 118));
 
   // Read back from the middle of a stream, as a file's current position.
-  Bytes stream = Junk(7);
-  stream.insert(stream.end(), file.begin(), file.end());
+  const Bytes stream = Concat({Junk(7), file});
   MemoryByteSource source(stream);
   CDib read;
   ASSERT_TRUE(read.Read(source, messages, 7));
@@ -275,22 +219,119 @@ TEST(DibTest, WritesABmpThatReadsBack) {
 
   FailingSink failing;
   EXPECT_FALSE(read.Write(failing, messages));
+  // An empty picture has no size, writes nothing and draws nothing.
   CDib empty;
   EXPECT_FALSE(empty.Write(sink, messages));
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"write error", "write error"}));
-}
-
-TEST(DibTest, EmptyPictureHasNoSizeAndDrawsNothing) {
-  CDib dib;
+  EXPECT_EQ(empty.GetSize(), (CDib::Size{0, 0}));
+  EXPECT_EQ(empty.PixelAt(0, 0), 0u);
   QImage image(4, 4, QImage::Format_RGB32);
   image.fill(Qt::black);
   QPainter painter(&image);
   QtPanelSurface surface(painter);
-  EXPECT_FALSE(dib.Draw(surface, 0, 0, 4, 4));
+  EXPECT_FALSE(empty.Draw(surface, 0, 0, 4, 4));
   painter.end();
   EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
-  EXPECT_EQ(dib.GetSize(), (CDib::Size{0, 0}));
-  EXPECT_EQ(dib.PixelAt(0, 0), 0u);
+}
+
+std::set<std::uint32_t> Colours(const CDib& dib) {
+  return {dib.Picture().pixels.begin(), dib.Picture().pixels.end()};
+}
+
+TEST(PanelPicturesTest, EveryResourceHasItsSizeFormatAndColours) {
+  struct Format {
+    int first, last, width, height, bits, colours;
+  };
+  // clang-format off
+  const Format formats[] = {
+      {130, 169, 21, 22, 8, 256}, {172, 172, 20, 10, 8, 133},  {174, 174, 13, 10, 8, 20},
+      {175, 175, 13, 10, 8, 7},   {181, 181, 198, 80, 8, 256}, {182, 212, 33, 13, 4, 16},
+      {213, 214, 33, 13, 8, 256}, {216, 216, 33, 13, 8, 256},
+  };
+  // clang-format on
+  std::size_t count = 0;
+  RecordingMessages messages;
+  for (const Format& f : formats) {
+    for (int id = f.first; id <= f.last; ++id, ++count) {
+      SCOPED_TRACE(id);
+      CDib dib;
+      ASSERT_TRUE(dib.AttachMemory(FindBitmap(id), messages));
+      EXPECT_EQ(dib.GetSize(), (CDib::Size{f.width, f.height}));
+      EXPECT_EQ(dib.BitCount(), f.bits);
+      EXPECT_EQ(dib.ColorEntries(), f.colours);
+      if (id >= 182) {
+        // Bright green on dark green, dark grey along the top, light grey along the bottom.
+        EXPECT_EQ(dib.PixelAt(16, 0), Argb(28, 28, 28));
+        const std::uint32_t bottom = dib.PixelAt(16, 12);
+        EXPECT_GT(bottom & 0xFF, 150u);
+        EXPECT_EQ(bottom & 0xFF, (bottom >> 8) & 0xFF);
+        EXPECT_TRUE(Colours(dib).count(Argb(14, 83, 0)) && Colours(dib).count(Argb(24, 255, 0)));
+      } else if (id != 172) {
+        EXPECT_EQ(dib.PixelAt(0, 0), Argb(82, 82, 82)) << "on the panel's grey";
+      }
+    }
+  }
+  EXPECT_EQ(count, AllBitmapResources().size()) << "nothing else is embedded";
+  EXPECT_TRUE(FindBitmap(215).empty());
+
+  PanelPictures pictures;
+  ASSERT_TRUE(pictures.AttachAll(messages));
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(Colours(pictures.lampLit).count(Argb(0, 255, 0)));
+  for (std::uint32_t c : Colours(pictures.lampDark))
+    EXPECT_LT((c >> 8) & 0xFF, 130u) << "the dark lamp stays dark";
+  int orange = 0;
+  for (std::uint32_t c : Colours(pictures.logo)) {
+    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    orange += r > 230 && g > 120 && g < 230 && b < 80;
+  }
+  EXPECT_GT(orange, 20);
+  EXPECT_EQ(pictures.Display(182), &pictures.oscillatorWaves[3]);
+  EXPECT_EQ(pictures.Display(216), &pictures.voiceModes[2]);
+  EXPECT_EQ(pictures.Display(215), nullptr);
+
+  // The knob frames turn clockwise from seven to five o'clock: where the white pixels are,
+  // in degrees clockwise from twelve.
+  const auto pointer = [](const CDib& knob) {
+    double sx = 0, sy = 0;
+    for (int y = 0; y < 21; ++y) {
+      for (int x = 0; x < 21; ++x) {
+        if ((knob.PixelAt(x, y) & 0xFF) < 235) continue;
+        sx += x - 10;
+        sy += y - 10;
+      }
+    }
+    return std::atan2(sx, -sy) * 180 / std::numbers::pi;
+  };
+  // clang-format off
+  const std::tuple<int, double, double> turns[] = {  // frame, and its pointer's angle between
+      {0, -160, -140}, {10, -85, -60}, {19, -12, -0.5}, {20, 0.5, 12}, {30, 70, 95},
+      {39, 140, 160}};
+  // clang-format on
+  for (const auto& [frame, low, high] : turns) {
+    EXPECT_GT(pointer(pictures.knobFrames[frame]), low) << "frame " << frame;
+    EXPECT_LT(pointer(pictures.knobFrames[frame]), high) << "frame " << frame;
+  }
+  for (std::size_t frame = 1; frame < kKnobFrameCount; ++frame) {
+    EXPECT_GT(pointer(pictures.knobFrames[frame]), pointer(pictures.knobFrames[frame - 1]));
+  }
+}
+
+TEST(PanelPicturesTest, GeneratorRedrawsTheCommittedBitmaps) {
+  TempFolder folder;
+  const std::string command =
+      std::string(ZEPHYL_BITMAP_GENERATOR) + " '" + folder.Path().string() + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::set<std::string> generated, committed;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    const std::string name = entry.path().filename().string();
+    generated.insert(name);
+    EXPECT_EQ(ReadFile(entry.path()), ReadFile(std::filesystem::path(ZEPHYL_BITMAP_FOLDER) / name))
+        << name << " differs from resources/bitmaps: run the generator and commit the result";
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(ZEPHYL_BITMAP_FOLDER))
+    committed.insert(entry.path().filename().string());
+  EXPECT_EQ(generated, committed);
 }
 
 }  // namespace

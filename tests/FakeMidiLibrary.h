@@ -25,11 +25,9 @@ class FakeMidiLibrary final : public MidiLibrary {
     std::size_t room = std::numeric_limits<std::size_t>::max();
   };
 
-  std::vector<std::string> inputs;
-  std::vector<std::string> outputs;
+  std::vector<std::string> inputs, outputs;
   std::optional<std::string> mapper;
-  std::set<MidiDevice> failingInputs;
-  std::set<MidiDevice> failingOutputs;
+  std::set<MidiDevice> failingInputs, failingOutputs;
   std::vector<std::string> calls;
   std::map<MidiHandle, Port> ports;
   std::map<MidiHandle, std::string> errors;  // DeviceError's answers
@@ -53,19 +51,20 @@ class FakeMidiLibrary final : public MidiLibrary {
   int GetNumInDevices() override { return static_cast<int>(inputs.size()); }
   int GetNumOutDevices() override { return static_cast<int>(outputs.size()); }
   std::optional<std::string> GetMidiInDescription(MidiDevice device) override {
-    return device < inputs.size() ? std::optional(inputs[device]) : std::nullopt;
+    return Name(inputs, device);
   }
   std::optional<std::string> GetMidiOutDescription(MidiDevice device) override {
-    if (device == kMapperDevice) return mapper;
-    return device < outputs.size() ? std::optional(outputs[device]) : std::nullopt;
+    return device == kMapperDevice ? mapper : Name(outputs, device);
   }
   MidiHandle OpenMidiIn(MidiNotificationWindow& window, MidiDevice device,
                         std::uint32_t options) override {
-    return Open(window, device, options, true);
+    const bool opens = Name(inputs, device) && failingInputs.count(device) == 0;
+    return Open("OpenMidiIn", window, device, options, opens);
   }
   MidiHandle OpenMidiOut(MidiNotificationWindow& window, MidiDevice device,
                          std::uint32_t options) override {
-    return Open(window, device, options, false);
+    const bool opens = GetMidiOutDescription(device) && failingOutputs.count(device) == 0;
+    return Open("OpenMidiOut", window, device, options, opens);
   }
   void StartMidiIn(MidiHandle handle) override { Log("StartMidiIn", handle); }
   void StopMidiIn(MidiHandle handle) override { Log("StopMidiIn", handle); }
@@ -94,20 +93,19 @@ class FakeMidiLibrary final : public MidiLibrary {
   std::uint64_t DroppedMidiIn(MidiHandle) override { return 0; }
 
  private:
-  MidiHandle Open(MidiNotificationWindow& window, MidiDevice device, std::uint32_t options,
-                  bool input) {
-    const bool exists = input ? device < inputs.size()
-                              : device < outputs.size() || (device == kMapperDevice && mapper);
-    MidiHandle handle = 2;  // a failure value
-    if (exists && (input ? failingInputs : failingOutputs).count(device) == 0) {
-      handle = m_nextHandle++;
+  static std::optional<std::string> Name(const std::vector<std::string>& names, MidiDevice i) {
+    return i < names.size() ? std::optional(names[i]) : std::nullopt;
+  }
+  MidiHandle Open(const char* what, MidiNotificationWindow& window, MidiDevice device,
+                  std::uint32_t options, bool opens) {
+    const MidiHandle handle = opens ? m_nextHandle++ : 2;  // 2: a failure value
+    if (opens) {
+      lastOpened = handle;
       ports[handle].window = &window;
       ports[handle].device = device;
-      lastOpened = handle;
     }
     char line[64];
-    std::snprintf(line, sizeof line, "%s %u %x -> %u", input ? "OpenMidiIn" : "OpenMidiOut",
-                  unsigned{device}, options, handle);
+    std::snprintf(line, sizeof line, "%s %u %x -> %u", what, unsigned{device}, options, handle);
     calls.push_back(line);
     return handle;
   }

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
 #include "CInputDeviceMenu.h"
 #include "COutputDeviceMenu.h"
+#include "CPatchReceiver.h"
+#include "CPatchSender.h"
 #include "FakeMidiLibrary.h"
 #include "MidiStartup.h"
+#include "TestPatches.h"
 
 namespace zephyl::test {
 namespace {
@@ -24,39 +24,30 @@ class RecordingInPort final : public CMidiInPort {
   }
 };
 
-// A menu bar of popups, each a list of items; Items() reads "101:in A* 102:in B " with a star
-// on the marked item.
+// A menu bar of popups; Items() reads "101:in A* 102:in B " with a star on each marked item.
 class RecordingMenuHost final : public DeviceMenuHost {
  public:
-  struct Popup {
-    std::string title;
-    std::vector<std::pair<CommandId, std::string>> items;
-    std::set<CommandId> checked;
-  };
   std::vector<std::string> bar{"&File", "&SysEx", "&Help"};
-  std::map<MenuHandle, Popup> popups;
+  std::vector<std::vector<std::pair<CommandId, std::string>>> items;
+  std::set<std::pair<MenuHandle, CommandId>> checked;
 
   int PopupCount() override { return static_cast<int>(bar.size()); }
   MenuHandle InsertPopup(int position, std::string_view title) override {
-    bar.insert(bar.begin() + position, std::string(title));
-    popups[static_cast<MenuHandle>(popups.size())] = {std::string(title), {}, {}};
-    return static_cast<MenuHandle>(popups.size()) - 1;
+    bar.emplace(bar.begin() + position, title);
+    items.emplace_back();
+    return static_cast<MenuHandle>(items.size()) - 1;
   }
   void AppendItem(MenuHandle menu, CommandId id, std::string_view text) override {
-    popups.at(menu).items.emplace_back(id, text);
+    items.at(menu).emplace_back(id, text);
   }
-  void CheckItem(MenuHandle menu, CommandId id, bool checked) override {
-    if (checked) {
-      popups.at(menu).checked.insert(id);
-    } else {
-      popups.at(menu).checked.erase(id);
-    }
+  void CheckItem(MenuHandle menu, CommandId id, bool on) override {
+    if (on) checked.emplace(menu, id);
+    if (!on) checked.erase({menu, id});
   }
   std::string Items(MenuHandle menu) const {
     std::string text;
-    for (const auto& [id, name] : popups.at(menu).items) {
-      text += std::to_string(id) + ':' + name + (popups.at(menu).checked.count(id) ? "* " : " ");
-    }
+    for (const auto& [id, name] : items.at(menu))
+      text += std::to_string(id) + ':' + name + (checked.count({menu, id}) ? "* " : " ");
     return text;
   }
 };
@@ -77,8 +68,7 @@ TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
     EXPECT_FALSE(in.Open(1, kMenuOpenOptions));
     in.Start();
     in.OnMidiInData();
-    EXPECT_FALSE(in.IsOpen());
-    EXPECT_FALSE(in.IsRunning());
+    EXPECT_FALSE(in.IsOpen() || in.IsRunning());
 
     ASSERT_TRUE(in.Open(0, kMenuOpenOptions));
     const MidiHandle inHandle = library.lastOpened;
@@ -92,101 +82,65 @@ TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
     EXPECT_EQ(in.seen, (std::vector<std::uint8_t>{0xF0, 0x33, 0x01, 0xF7}));
 
     ASSERT_TRUE(out.Open(0, kMenuOpenOptions));
-    const MidiHandle outHandle = library.lastOpened;
-    library.ports.at(outHandle).room = 0;
+    library.ports.at(library.lastOpened).room = 0;
     EXPECT_FALSE(out.Put(MidiEvent{}));
     library.calls.clear();
     in.Close();
     in.Close();
-    EXPECT_TRUE(library.ports.count(outHandle) == 1);
+    EXPECT_TRUE(library.ports.count(library.lastOpened) == 1);
   }
   // Input stops before it closes; output resets before it closes, here at destruction.
   EXPECT_EQ(library.calls, (std::vector<std::string>{"StopMidiIn 100", "CloseMidiIn 100",
                                                      "ResetMidiOut 101", "CloseMidiOut 101"}));
 }
 
-struct MenuCase {
-  std::vector<std::string> inputs;
-  std::vector<std::string> outputs;
-  std::optional<std::string> mapper;
-  std::set<MidiDevice> failingInputs;
-  std::set<MidiDevice> failingOutputs;
-  std::string inputItems;
-  std::string outputItems;
-  std::vector<std::string> opens;
-};
-
 TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
-  const MenuCase cases[] = {
-      {{"in A", "in B"},
-       {"out A"},
-       std::nullopt,
-       {},
-       {},
-       "101:in A* 102:in B ",
-       "103:out A* ",
+  struct Case {
+    std::vector<std::string> inputs, outputs;
+    std::optional<std::string> mapper;
+    std::set<MidiDevice> failing;  // both directions
+    std::string inputItems, outputItems;
+    std::vector<std::string> opens;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {{"in A", "in B"}, {"out A"}, {}, {}, "101:in A* 102:in B ", "103:out A* ",
        {"OpenMidiIn 0 33320 -> 100", "OpenMidiOut 0 33320 -> 101"}},
       // Output ids start at 102 at least; the mapper takes the id after the last device.
-      {{},
-       {"out A", "out B"},
-       "Mapper",
-       {},
-       {},
-       "",
-       "102:out A* 103:out B 104:Mapper ",
+      {{}, {"out A", "out B"}, "Mapper", {}, "", "102:out A* 103:out B 104:Mapper ",
        {"OpenMidiOut 0 33320 -> 100", "OpenMidiIn 0 13320 -> 2"}},
       // With only a mapper, start-up opens the mapper device.
-      {{"in A"},
-       {},
-       "Mapper",
-       {},
-       {},
-       "101:in A* ",
-       "102:Mapper* ",
+      {{"in A"}, {}, "Mapper", {}, "101:in A* ", "102:Mapper* ",
        {"OpenMidiIn 0 33320 -> 100", "OpenMidiOut 65535 33320 -> 101"}},
       // A failed input is marked all the same; a failed output is not, and start-up tries
       // device 0 once more.
-      {{"in A"},
-       {"out A"},
-       std::nullopt,
-       {0},
-       {0},
-       "101:in A* ",
-       "102:out A ",
+      {{"in A"}, {"out A"}, {}, {0}, "101:in A* ", "102:out A ",
        {"OpenMidiIn 0 33320 -> 2", "OpenMidiOut 0 33320 -> 2", "OpenMidiOut 0 13320 -> 2",
         "OpenMidiIn 0 13320 -> 2"}},
-      {{},
-       {},
-       std::nullopt,
-       {},
-       {},
-       "",
-       "",
-       {"OpenMidiOut 0 13320 -> 2", "OpenMidiIn 0 13320 -> 2"}},
+      {{}, {}, {}, {}, "", "", {"OpenMidiOut 0 13320 -> 2", "OpenMidiIn 0 13320 -> 2"}},
   };
-  for (const MenuCase& c : cases) {
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.outputItems);
     FakeMidiLibrary library;
     library.inputs = c.inputs;
     library.outputs = c.outputs;
     library.mapper = c.mapper;
-    library.failingInputs = c.failingInputs;
-    library.failingOutputs = c.failingOutputs;
+    library.failingInputs = library.failingOutputs = c.failing;
     RecordingMenuHost host;
     CMidiInPort in(library);
     CMidiOutPort out(library);
     CInputDeviceMenu inputMenu;
     COutputDeviceMenu outputMenu;
     StartMidi(host, library, inputMenu, outputMenu, in, out);
-
     EXPECT_EQ(host.bar, (std::vector<std::string>{"&File", "&SysEx", "&Input Device",
                                                   "&Output Device", "&Help"}));
     EXPECT_EQ(host.Items(kInputMenu), c.inputItems);
     EXPECT_EQ(host.Items(kOutputMenu), c.outputItems);
     std::vector<std::string> opens;
-    for (const std::string& call : library.calls) {
-      if (call.starts_with("Open")) opens.push_back(call);
-    }
-    EXPECT_EQ(opens, c.opens) << c.outputItems;
+    std::copy_if(library.calls.begin(), library.calls.end(), std::back_inserter(opens),
+                 [](const std::string& call) { return call.starts_with("Open"); });
+    EXPECT_EQ(opens, c.opens);
     EXPECT_EQ(in.IsRunning(), in.IsOpen());
   }
 }
@@ -205,14 +159,12 @@ TEST(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
   EXPECT_FALSE(inputMenu.Select(101));  // no port yet
   StartMidi(host, library, inputMenu, outputMenu, in, out);
   ASSERT_EQ(outputMenu.MapperId(), 106);
-
   struct Step {
     int command;
-    bool input;  // which menu takes it
-    bool taken;
-    std::string inputItems;
-    std::string outputItems;
+    bool input, taken;  // which menu takes it; whether it does
+    std::string inputItems, outputItems;
   };
+  // clang-format off
   const Step steps[] = {
       {103, true, true, "101:in A 102:in B 103:in C* ", "104:out A* 105:out B 106:Mapper "},
       {1, true, true, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
@@ -221,16 +173,17 @@ TEST(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
       {105, false, true, "101:in A 102:in B* 103:in C ", "104:out A 105:out B 106:Mapper "},
       {0, false, true, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
       {107, false, false, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
+      {101, false, false, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
       {57600, true, false, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
   };
+  // clang-format on
   for (const Step& step : steps) {
-    const bool taken =
-        step.input ? inputMenu.Select(step.command) : outputMenu.Select(step.command);
-    EXPECT_EQ(taken, step.taken) << step.command;
-    EXPECT_EQ(host.Items(kInputMenu), step.inputItems) << step.command;
-    EXPECT_EQ(host.Items(kOutputMenu), step.outputItems) << step.command;
+    SCOPED_TRACE(step.command);
+    EXPECT_EQ(step.input ? inputMenu.Select(step.command) : outputMenu.Select(step.command),
+              step.taken);
+    EXPECT_EQ(host.Items(kInputMenu), step.inputItems);
+    EXPECT_EQ(host.Items(kOutputMenu), step.outputItems);
   }
-  EXPECT_FALSE(outputMenu.Select(101));  // an input id is not the output menu's
   // Choosing the marked item again closes and reopens the same device.
   library.calls.clear();
   EXPECT_TRUE(inputMenu.Select(102));
@@ -240,11 +193,182 @@ TEST(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
   EXPECT_EQ(library.ports.at(library.lastOpened).device, 1);
 }
 
-TEST(DeviceMenuTest, OutputIdsStartAfterTheInputIds) {
-  const std::pair<int, CommandId> cases[] = {{0, 102}, {1, 102}, {2, 103}, {5, 106}};
-  for (const auto& [inputs, first] : cases) {
-    EXPECT_EQ(COutputDeviceMenu::FirstId(inputs), first) << inputs;
+class CountingView final : public PatchView {
+ public:
+  int redraws = 0;
+  void InvalidateAll() override { ++redraws; }
+};
+
+class ReceiverTest : public ::testing::Test {
+ protected:
+  ReceiverTest() {
+    library.inputs = {"instrument"};
+    receiver.Open(0, kMenuOpenOptions);
+    receiver.Start();
+    receiver.OnReceive(doc, view);
   }
+  void Arrive(const Bytes& bytes) { library.Arrive(library.lastOpened, bytes); }
+  std::vector<int> Bank() const { return Marks(doc.Bank(doc.CurrentBank())); }
+
+  FakeMidiLibrary library;
+  CQuensetDoc doc;
+  CountingView view;
+  CPatchReceiver receiver{library};
+};
+
+// `dump` grown or shrunk to `size` bytes, its end byte kept.
+Bytes Resized(const Bytes& dump, std::size_t size) {
+  Bytes resized(size, 0x01);
+  std::copy_n(dump.begin(), std::min(size, dump.size()) - 1, resized.begin());
+  resized.back() = dump.back();
+  return resized;
+}
+
+TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
+  const Bytes one = DumpsOf({1}), two = DumpsOf({2});
+  Bytes foreign = DumpsOf({9});
+  foreign[1] = 0x41;
+  const Bytes cut(one.begin(), one.end() - 1);  // its end byte is lost
+  struct Case {
+    const char* name;
+    std::vector<Bytes> arrivals;
+    std::vector<int> bank;  // the placeholder stays in front
+  };
+  const Case cases[] = {
+      {"back to back", {Concat({one, two})}, {0, 1, 2}},
+      {"138 and 140 bytes", {Resized(one, 138), Resized(one, 140), two}, {0, 2}},
+      {"foreign", {foreign, two}, {0, 2}},
+      {"lost end byte joins the next dump", {cut, one, two}, {0, 2}},
+      {"several kilobytes", {Resized(one, 5000), two}, {0, 2}},
+      {"split over notifications",
+       {Bytes(one.begin(), one.begin() + 70), Bytes(one.begin() + 70, one.end())},
+       {0, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    doc.ClearBank(doc.CurrentBank());
+    view.redraws = 0;
+    for (const Bytes& bytes : c.arrivals) Arrive(bytes);
+    EXPECT_EQ(Bank(), c.bank);
+    EXPECT_EQ(doc.CurrentIndex(doc.CurrentBank()), c.bank.size() - 1);
+    EXPECT_EQ(view.redraws, static_cast<int>(c.bank.size()) - 1);
+    EXPECT_LE(doc.m_transferBuf.size(), kDumpSize + CPatchReceiver::kGrowStep);
+  }
+  // Every value whole; the header as sent, but for the program byte, which a copy never carries.
+  CPatch sent;
+  for (std::size_t i = 0; i < kParameterCount; ++i)
+    sent.m_values[i] = static_cast<std::uint8_t>(0xAB + 37 * i);
+  sent.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x07};
+  Arrive(DumpOf(sent));
+  EXPECT_EQ(doc.CurrentPatch().m_values, sent.m_values);
+  EXPECT_EQ(doc.CurrentPatch().m_header, (std::array<std::uint8_t, 6>{0xF0, 0x33, 3, 4, 1, 0}));
+}
+
+TEST_F(ReceiverTest, ModeSwitchesDropWhatArrivesWhileOffAndTheRestOfAnInterruptedDump) {
+  const Bytes one = DumpsOf({1});
+  EXPECT_EQ(receiver.ReceiveItemText(), "Stop &Receiving");
+  Arrive(Bytes(one.begin(), one.begin() + 60));
+  receiver.OnReceive(doc, view);
+  EXPECT_EQ(receiver.ReceiveItemText(), "&Receive");
+  Arrive(Bytes(one.begin() + 60, one.end()));
+  Arrive(DumpsOf({2}));  // off: dropped
+  receiver.OnReceive(doc, view);
+  Arrive(Bytes(one.begin() + 60, one.end()));  // the tail ends a message of 79 bytes
+  // Notes and controllers never reach the buffer.
+  library.ports.at(library.lastOpened).queue.push_back({0, 0x90, 64, 64});
+  library.ports.at(library.lastOpened).queue.push_back({0, 0xB0, 0xF7, 0});
+  Arrive(DumpsOf({3}));
+  EXPECT_EQ(Bank(), (std::vector<int>{0, 3}));
+}
+
+TEST_F(ReceiverTest, AMessageThatNeverEndsIsDroppedAtTheCapAndCollectionRecovers) {
+  Bytes endless(3 * CPatchReceiver::kMaxMessageSize, 0x05);
+  endless[0] = 0xF0;
+  endless[1] = 0x33;
+  Arrive(endless);
+  EXPECT_LE(doc.m_transferBuf.size(), CPatchReceiver::kMaxMessageSize);
+  Arrive(DumpsOf({4}));
+  // Ended by its own end byte, after the cap.
+  Arrive(Concat({endless, Bytes{0xF7}, DumpsOf({5})}));
+  EXPECT_EQ(Bank(), (std::vector<int>{0, 4, 5}));
+  EXPECT_EQ(doc.m_transferBuf.size(), kDumpSize);
+}
+
+class SenderTest : public ::testing::Test {
+ protected:
+  SenderTest() {
+    library.outputs = {"instrument"};
+    sender.Open(0, kMenuOpenOptions);
+  }
+  FakeMidiLibrary::Port& Port() { return library.ports.at(library.lastOpened); }
+  Bytes Sent() const { return library.SentBytes(library.lastOpened); }
+
+  FakeMidiLibrary library;
+  CQuensetDoc doc;
+  CPatchSender sender{library};
+};
+
+TEST_F(SenderTest, SendBuildsTheDumpWithChannelAndSlot) {
+  doc.CurrentPatch() = FilledPatch(127);
+  doc.CurrentPatch().m_header[2] = 0x05;  // neither of these is sent
+  doc.CurrentPatch().m_header[5] = 0x02;
+  // Channel, slot, and their bytes on the wire.
+  const std::array<int, 4> cases[] = {
+      {16, 0, 0x0F, 0}, {1, 3, 0x00, 3}, {10, 1, 0x09, 1}, {0, 2, 0x0F, 2}, {17, 0, 0x0F, 0}};
+  for (const auto& [channel, slot, channelByte, slotByte] : cases) {
+    SCOPED_TRACE(channel * 10 + slot);
+    Port().sent.clear();
+    doc.m_globalChannel = channel;
+    sender.OnSend(doc, slot);
+    Bytes expected = DumpOf(FilledPatch(127));
+    expected[kChannelByte] = static_cast<std::uint8_t>(channelByte);
+    expected[kProgramByte] = static_cast<std::uint8_t>(slotByte);
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(Sent()[kHeaderSize], 0x0F);
+    EXPECT_EQ(Sent()[kHeaderSize + 1], 0x07);
+    EXPECT_TRUE(sender.IsDone());
+  }
+}
+
+TEST_F(SenderTest, RefusalPausesOutputReadyResumesAndASecondSendAbandonsTheFirst) {
+  const Bytes first = DumpsOf({1}), second = DumpsOf({2});
+  Port().room = 50;
+  sender.SendSysEx(first);
+  EXPECT_EQ(Sent().size(), 50u);
+  EXPECT_TRUE(sender.IsSending());
+  library.OutputReady(library.lastOpened, 40);
+  EXPECT_EQ(Sent().size(), 90u);
+  library.OutputReady(library.lastOpened, 1000);
+  EXPECT_EQ(Sent(), first);
+  EXPECT_FALSE(sender.IsSending());
+  library.OutputReady(library.lastOpened, 1000);  // idle: sends nothing
+  EXPECT_EQ(Sent(), first);
+
+  Port().sent.clear();
+  Port().room = 50;
+  sender.SendSysEx(first);
+  Bytes transfer = second;
+  Port().room = 10;
+  sender.SendSysEx(transfer);
+  // The caller's bytes change while the send waits, as the transfer buffer does when a
+  // message arrives; the dump on the wire does not.
+  std::fill(transfer.begin(), transfer.end(), 0x55);
+  library.OutputReady(library.lastOpened, 1000);
+  EXPECT_EQ(Sent(), Concat({Bytes(first.begin(), first.begin() + 50), second}));
+}
+
+TEST_F(SenderTest, TestNotesUseTheSlotChannelAndAClosedPortTakesEverything) {
+  doc.m_slotChannel = {11, 12, 1, 16};
+  const std::pair<int, bool> presses[] = {{0, true}, {0, false}, {2, true}, {3, false}};
+  for (const auto& [slot, pressed] : presses) EXPECT_TRUE(sender.SendTestNote(doc, slot, pressed));
+  std::vector<std::array<int, 4>> sent;
+  for (const MidiEvent& e : Port().sent) sent.push_back({e.status, e.data1, e.data2, e.data3});
+  EXPECT_EQ(sent, (std::vector<std::array<int, 4>>{
+                      {0x9A, 64, 64, 0}, {0x8A, 64, 64, 0}, {0x90, 64, 64, 0}, {0x8F, 64, 64, 0}}));
+  sender.Close();
+  sender.OnSend(doc, 0);
+  EXPECT_TRUE(sender.IsDone());
+  EXPECT_TRUE(sender.SendShortMessage(0x90, 64, 64));
 }
 
 }  // namespace

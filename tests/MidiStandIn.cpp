@@ -1,9 +1,8 @@
 // A stand-in for the instrument in end-to-end tests: a JACK client with a MIDI input "in" and
 // output "out". It appends every byte that reaches "in" to a file, can echo what it receives,
-// can send the messages of a file once something listens on "out", and can vanish without a
-// word after a number of bytes, as a device that is unplugged does.
+// and can send the messages of a file once something listens on "out".
 //
-//   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE] [--vanish-after BYTES]
+//   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE]
 //
 // Prints "ready" once its ports exist. Exits on SIGTERM.
 #include <jack/jack.h>
@@ -19,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,57 +91,40 @@ std::vector<std::vector<std::uint8_t>> Messages(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string name;
-  std::string record;
-  std::string send;
-  bool echo = false;
-  long vanishAfter = -1;
+  const auto fail = [](const std::string& why, int status) {
+    std::cerr << "zephyl-standin: " << why << '\n';
+    return status;
+  };
+  std::map<std::string, std::string> options;  // --echo takes no value
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--name" && hasValue) {
-      name = argv[++i];
-    } else if (arg == "--record" && hasValue) {
-      record = argv[++i];
-    } else if (arg == "--send" && hasValue) {
-      send = argv[++i];
-    } else if (arg == "--vanish-after" && hasValue) {
-      vanishAfter = std::stol(argv[++i]);
-    } else if (arg == "--echo") {
-      echo = true;
-    } else {
-      std::cerr << "zephyl-standin: unknown argument " << arg << '\n';
-      return 2;
+    if (arg != "--echo" && arg != "--name" && arg != "--record" && arg != "--send") {
+      return fail("unknown argument " + arg, 2);
     }
+    options[arg] = arg == "--echo" ? "" : i + 1 < argc ? argv[++i] : "";
   }
-  if (name.empty()) {
-    std::cerr << "zephyl-standin: --name is required\n";
-    return 2;
-  }
+  const std::string name = options["--name"], record = options["--record"];
+  const bool echo = options.count("--echo") > 0;
+  if (name.empty()) return fail("--name is required", 2);
   std::signal(SIGTERM, [](int) { g_stop = true; });
   std::signal(SIGINT, [](int) { g_stop = true; });
 
   jack_status_t status{};
   jack_client_t* client = jack_client_open(
       name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
-  if (client == nullptr) {
-    std::cerr << "zephyl-standin: cannot open a JACK client named " << name << '\n';
-    return 1;
-  }
+  if (client == nullptr) return fail("cannot open a JACK client named " + name, 1);
   g_received = jack_ringbuffer_create(kRingBytes);
   g_toSend = jack_ringbuffer_create(kRingBytes);
   g_in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   g_out = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   jack_set_process_callback(client, Process, nullptr);
   if (g_in == nullptr || g_out == nullptr || jack_activate(client) != 0) {
-    std::cerr << "zephyl-standin: cannot set up the ports\n";
-    return 1;
+    return fail("cannot set up the ports", 1);
   }
   std::cout << "ready" << std::endl;
 
   std::FILE* recording = record.empty() ? nullptr : std::fopen(record.c_str(), "ab");
-  auto pending = send.empty() ? std::vector<std::vector<std::uint8_t>>{} : Messages(send);
-  long received = 0;
+  auto pending = Messages(options["--send"]);
   std::vector<std::uint8_t> event;
   while (!g_stop) {
     std::uint32_t size = 0;
@@ -155,11 +138,9 @@ int main(int argc, char** argv) {
       jack_ringbuffer_read(g_received, reinterpret_cast<char*>(event.data()), size);
       if (recording != nullptr) std::fwrite(event.data(), 1, event.size(), recording);
       if (echo) Queue(event);
-      received += size;
       any = true;
     }
     if (any && recording != nullptr) std::fflush(recording);
-    if (vanishAfter >= 0 && received >= vanishAfter) _exit(0);
     if (!pending.empty() && jack_port_connected(g_out) > 0) {
       for (const auto& message : pending) Queue(message);
       pending.clear();

@@ -13,23 +13,14 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-// "F0:33" for System Exclusive bytes, "90 40 40" for a short message.
-std::string Describe(const std::vector<MidiEvent>& events) {
-  std::string text;
-  char buffer[16];
-  for (const MidiEvent& event : events) {
-    if (event.status == kSysExStatus) {
-      std::snprintf(buffer, sizeof buffer, "F0:%02X ", event.data1);
-    } else {
-      std::snprintf(buffer, sizeof buffer, "%02X %02X %02X ", event.status, event.data1,
-                    event.data2);
-    }
-    text += buffer;
-  }
+std::string Hex(std::uint8_t byte) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", byte);
   return text;
 }
 
 TEST(InputSplitterTest, SysExBecomesOneEventPerByteAcrossChunks) {
+  // "F0:33" for a System Exclusive byte, "90 40 40" for a short message.
   const std::pair<std::vector<Bytes>, std::string> cases[] = {
       {{{0xF0, 0x33, 0xF7}}, "F0:F0 F0:33 F0:F7 "},
       {{{0x90, 64, 100}, {0xC0, 5}, {0xF8}}, "90 40 64 C0 05 00 F8 00 00 "},
@@ -41,18 +32,22 @@ TEST(InputSplitterTest, SysExBecomesOneEventPerByteAcrossChunks) {
   };
   for (const auto& [messages, expected] : cases) {
     InputSplitter splitter;
-    std::vector<MidiEvent> all;
+    std::string seen;
     std::vector<MidiEvent> events;
     for (const Bytes& message : messages) {
       splitter.Split(message, events);
-      all.insert(all.end(), events.begin(), events.end());
+      for (const MidiEvent& e : events) {
+        seen += e.status == kSysExStatus
+                    ? "F0:" + Hex(e.data1) + ' '
+                    : Hex(e.status) + ' ' + Hex(e.data1) + ' ' + Hex(e.data2) + ' ';
+      }
     }
-    EXPECT_EQ(Describe(all), expected);
+    EXPECT_EQ(seen, expected);
   }
 }
 
 TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
-  auto sysEx = [](std::uint8_t byte) { return MidiEvent{0, kSysExStatus, byte, 0, 0}; };
+  const auto sysEx = [](std::uint8_t byte) { return MidiEvent{0, kSysExStatus, byte, 0, 0}; };
   const std::pair<std::vector<MidiEvent>, std::vector<std::string>> cases[] = {
       {{sysEx(0xF0), sysEx(0x01), sysEx(0xF7)}, {"F0 01 F7 end"}},
       {{sysEx(0xF0), sysEx(1), sysEx(2), sysEx(3), sysEx(4), sysEx(0xF7)},
@@ -68,11 +63,7 @@ TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
       OutputAssembler::Message message;
       if (!assembler.Add(event, message)) continue;
       std::string text;
-      char buffer[4];
-      for (const std::uint8_t byte : message.bytes) {
-        std::snprintf(buffer, sizeof buffer, "%02X", byte);
-        text += (text.empty() ? "" : " ") + std::string(buffer);
-      }
+      for (const std::uint8_t byte : message.bytes) text += (text.empty() ? "" : " ") + Hex(byte);
       messages.push_back(text + (message.endsSysEx ? " end" : ""));
     }
     EXPECT_EQ(messages, expected);
@@ -82,20 +73,20 @@ TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
 
 TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
   using TimePoint = OutputPacer::TimePoint;
-  const TimePoint t0{};
+  constexpr auto kDump = 44480us + 20ms;  // 139 bytes on a DIN cable, and the gap
   struct Case {
     const char* name;
     Pacing pacing;
     BackendBudget budget;
     std::vector<std::pair<std::size_t, bool>> messages;  // size, ends a dump
-    std::vector<std::chrono::nanoseconds> starts;        // when each may go after t0
+    std::vector<std::chrono::nanoseconds> starts;        // when each may go
   };
   const Case cases[] = {
       {"a DIN cable",
        {},
        {},
        {{139, true}, {139, true}, {3, false}, {3, false}},
-       {0ns, 44480us + 20ms, 2 * (44480us + 20ms), 2 * (44480us + 20ms) + 960us}},
+       {0ns, kDump, 2 * kDump, 2 * kDump + 960us}},
       {"no wire pacing, no gap", {0ns, 0ns}, {}, {{139, true}, {139, true}}, {0ns, 0ns}},
       // Bursts of up to 300 bytes, refilled at 300 per 10 ms: 278 bytes go at once, the third
       // dump waits for 117 more bytes of room, 3.9 ms.
@@ -106,10 +97,10 @@ TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
        {0ns, 0ns, 3900001ns, 8533334ns}},
   };
   for (const Case& c : cases) {
-    OutputPacer pacer(c.pacing, c.budget, t0);
+    OutputPacer pacer(c.pacing, c.budget, TimePoint{});
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
       const TimePoint at = pacer.Earliest(c.messages[i].first);
-      EXPECT_NEAR(std::chrono::duration<double>(at - t0).count(),
+      EXPECT_NEAR(std::chrono::duration<double>(at.time_since_epoch()).count(),
                   std::chrono::duration<double>(c.starts[i]).count(), 1e-6)
           << c.name << " message " << i;
       pacer.Sent(c.messages[i].first, c.messages[i].second, at);
@@ -119,13 +110,14 @@ TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
 
 TEST(MainLoopTest, RunsTasksFromOtherThreadsInOrderUntilDoneOrTimeout) {
   MainLoop loop;
-  std::vector<int> ran;
+  std::vector<int> ran, expected;
   std::thread poster([&] {
     for (int i = 0; i < 100; ++i) loop.Post([&ran, i] { ran.push_back(i); });
   });
   EXPECT_TRUE(loop.RunUntil([&] { return ran.size() == 100; }, 10s));
   poster.join();
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(ran[static_cast<std::size_t>(i)], i);
+  for (int i = 0; i < 100; ++i) expected.push_back(i);
+  EXPECT_EQ(ran, expected);
   EXPECT_FALSE(loop.RunUntil([] { return false; }, 1ms));
   loop.Post([&] { ran.clear(); });
   loop.RunPending();

@@ -2,10 +2,9 @@
 
 #include <QPainter>
 
-#include "CountingDibMessages.h"
+#include "NullPanelHost.h"
 #include "PanelDrawing.h"
 #include "QtPanelSurface.h"
-#include "RecordingPanelHost.h"
 #include "RenderPanel.h"
 
 namespace zephyl::test {
@@ -18,7 +17,9 @@ QRgb Qt(Rgb c) {
 class PanelDrawingTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    CountingDibMessages messages;
+    struct Unexpected final : DibMessages {
+      void Show(std::string_view message) override { ADD_FAILURE() << message; }
+    } messages;
     ASSERT_TRUE(s_pictures.AttachAll(messages));
   }
 
@@ -43,23 +44,20 @@ class PanelDrawingTest : public ::testing::Test {
         << "a lamp at " << x << "," << y;
     return Shows(image, s_pictures.lampLit, x, y);
   }
-
-  // Text as the surface draws it on its own, for comparing the displays against.
-  static QImage TextAlone(const FontSpec& font, Rgb colour, int x, int y, const char* text) {
-    QImage image(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
-    image.fill(Qt(kPanelGrey));
-    QPainter painter(&image);
+  // Whether `area` of `image` shows `text` as the surface draws it on its own.
+  static bool ShowsText(const QImage& image, Rgb colour, int x, int y, const char* text,
+                        const PanelRect& area) {
+    QImage alone(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
+    alone.fill(Qt(kPanelGrey));
+    QPainter painter(&alone);
     QtPanelSurface surface(painter);
-    surface.SelectFont(surface.CreateFont(font));
+    surface.SelectFont(surface.CreateFont({"Arial", 16, 600}));
     surface.SetTextBackground(kPanelGrey);
     surface.SetTextColor(colour);
     surface.TextOut(x, y, text);
-    return image;
-  }
-  static bool SameArea(const QImage& a, const QImage& b, const PanelRect& r) {
-    for (int y = r.top; y < r.bottom; ++y) {
-      for (int x = r.left; x < r.right; ++x) {
-        if (a.pixel(x, y) != b.pixel(x, y)) return false;
+    for (int py = area.top; py < area.bottom; ++py) {
+      for (int px = area.left; px < area.right; ++px) {
+        if (image.pixel(px, py) != alone.pixel(px, py)) return false;
       }
     }
     return true;
@@ -67,32 +65,26 @@ class PanelDrawingTest : public ::testing::Test {
 
   static inline PanelPictures s_pictures;
   CQuensetDoc m_doc;
-  RecordingPanelHost m_host;
+  NullPanelHost m_host;
   CPanelEditor m_editor{m_doc, m_host};
 };
 
 TEST_F(PanelDrawingTest, KnobsShowTheFrameOfTheirValueOrMorphAmount) {
-  struct Case {
-    bool morph;
-    std::uint8_t stored;
-    int frame;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<bool, std::uint8_t, int> cases[] = {  // morph, stored byte, frame
       {false, 0, 0}, {false, 3, 0}, {false, 4, 1}, {false, 64, 19}, {false, 66, 20},
       {false, 127, 38}, {false, 128, 38}, {false, 129, 39}, {false, 200, 39}, {true, 0, 19},
       {true, 6, 19}, {true, 250, 19}, {true, 7, 20}, {true, 243, 18}, {true, 128, 38},
       {true, 0x81, 0}, {true, 0x82, 0}, {true, 127, 38},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    m_editor.SetMorphMode(c.morph);
+  for (const auto& [morph, stored, frame] : cases) {
+    SCOPED_TRACE(testing::Message() << (morph ? "morph " : "") << int(stored));
+    m_editor.SetMorphMode(morph);
     m_doc.ClearBank(0);
-    Value(c.morph ? 25 + 5 : 5) = c.stored;
-    EXPECT_EQ(KnobFrame(m_doc.CurrentPatch(), 5, c.morph), c.frame);
-    const QImage image = Render();
-    EXPECT_TRUE(Shows(image, s_pictures.knobFrames[c.frame], 420, 118))
-        << (c.morph ? "morph " : "") << int(c.stored) << " shows frame " << c.frame;
+    Value(morph ? 25 + 5 : 5) = stored;
+    EXPECT_EQ(KnobFrame(m_doc.CurrentPatch(), 5, morph), frame);
+    EXPECT_TRUE(Shows(Render(), s_pictures.knobFrames[frame], 420, 118));
   }
 }
 
@@ -134,12 +126,12 @@ TEST_F(PanelDrawingTest, LampsFollowTheirValues) {
 }
 
 TEST_F(PanelDrawingTest, SlotMorphAndTrigLights) {
-  const auto lights = [&] {
+  const auto lights = [&] {  // slots A to D, morph, trig
     const QImage image = Render();
     std::vector<bool> lit;
     for (int s = 0; s < 4; ++s) lit.push_back(Lit(image, 53 + 20 * s, 168));
-    lit.push_back(Lit(image, 7, 8));   // morph
-    lit.push_back(Lit(image, 7, 48));  // trig
+    lit.push_back(Lit(image, 7, 8));
+    lit.push_back(Lit(image, 7, 48));
     return lit;
   };
   EXPECT_EQ(lights(), (std::vector<bool>{true, false, false, false, true, false}))
@@ -169,57 +161,42 @@ TEST_F(PanelDrawingTest, DisplaysShowValueBankAndPatchNumbers) {
   m_doc.SetCurrentIndex(0, 2);
   m_editor.SetCurrentParameter(5);
   Value(5) = 200;
-  QImage image = Render();
   // Below the captions' cells, which overlap the numbers' top rows.
-  const FontSpec valueFont{"Arial", 16, 600};
-  EXPECT_TRUE(
-      SameArea(image, TextAlone(valueFont, {255, 0, 0}, 10, 170, "-56  "), {0, 172, 50, 186}));
-  EXPECT_TRUE(
-      SameArea(image, TextAlone(valueFont, {5, 255, 5}, 10, 200, "  1"), {0, 202, 50, 216}));
-  EXPECT_TRUE(SameArea(image, TextAlone(valueFont, {125, 255, 125}, 10, 230, "  3      "),
-                       {0, 232, 80, 246}));
-  EXPECT_FALSE(
-      SameArea(image, TextAlone(valueFont, {255, 0, 0}, 10, 170, "200  "), {0, 172, 50, 186}));
-
+  const PanelRect value{0, 172, 50, 186}, bank{0, 202, 50, 216};
+  QImage image = Render();
+  EXPECT_TRUE(ShowsText(image, {255, 0, 0}, 10, 170, "-56  ", value));
+  EXPECT_FALSE(ShowsText(image, {255, 0, 0}, 10, 170, "200  ", value));
+  EXPECT_TRUE(ShowsText(image, {5, 255, 5}, 10, 200, "  1", bank));
+  EXPECT_TRUE(ShowsText(image, {125, 255, 125}, 10, 230, "  3      ", {0, 232, 80, 246}));
   m_doc.SetCurrentBank(4);
-  m_doc.AppendNewPatch();
   m_doc.AppendNewPatch();
   Value(5) = 127;
   image = Render();
-  EXPECT_TRUE(
-      SameArea(image, TextAlone(valueFont, {255, 0, 0}, 10, 170, "127  "), {0, 172, 50, 186}));
-  EXPECT_TRUE(
-      SameArea(image, TextAlone(valueFont, {5, 255, 5}, 10, 200, "  5"), {0, 202, 50, 216}));
+  EXPECT_TRUE(ShowsText(image, {255, 0, 0}, 10, 170, "127  ", value));
+  EXPECT_TRUE(ShowsText(image, {5, 255, 5}, 10, 200, "  5", bank));
 }
 
 TEST_F(PanelDrawingTest, PicturesByValueAndNothingOutsideTheSet) {
-  struct Case {
-    std::size_t parameter;
-    std::uint8_t value;
-    int resource;  // 0: nothing drawn
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::size_t, std::uint8_t, int> cases[] = {  // parameter, value, resource
       {50, 3, 182}, {50, 0, 185}, {51, 3, 186}, {51, 4, 0}, {53, 4, 190}, {55, 0, 196},
       {56, 2, 183}, {57, 4, 210}, {58, 2, 216}, {58, 3, 0}, {59, 3, 212}, {61, 3, 196},
       {65, 4, 205}, {65, 5, 203}, {65, 8, 196}, {65, 9, 0}, {53, 200, 0}, {50, 255, 0},
   };
   // clang-format on
-  const CDib blank;
-  for (const Case& c : cases) {
+  for (const auto& [parameter, value, resource] : cases) {
+    SCOPED_TRACE(testing::Message() << parameter << "=" << int(value));
     m_doc.ClearBank(0);
-    Value(c.parameter) = c.value;
+    Value(parameter) = value;
     const QImage image = Render();
-    const CPanelControl& b = m_editor.Tables().controls[c.parameter];
+    const CPanelControl& b = m_editor.Tables().controls[parameter];
     const int x = b.m_x - 6, y = b.m_y - 15;
-    if (c.resource) {
-      EXPECT_TRUE(Shows(image, *s_pictures.Display(c.resource), x, y))
-          << c.parameter << "=" << int(c.value);
-    } else {
-      for (int py = y; py < y + 13; ++py) {
-        for (int px = x; px < x + 33; ++px)
-          ASSERT_EQ(image.pixel(px, py), Qt(kPanelGrey)) << c.parameter;
-      }
+    if (resource) {
+      EXPECT_TRUE(Shows(image, *s_pictures.Display(resource), x, y));
+      continue;
+    }
+    for (int py = y; py < y + 13; ++py) {
+      for (int px = x; px < x + 33; ++px) ASSERT_EQ(image.pixel(px, py), Qt(kPanelGrey));
     }
   }
 }
@@ -256,10 +233,9 @@ TEST_F(PanelDrawingTest, TextSitsInAnOpaqueCellOfItsFontsHeight) {
     painter.end();
     int top = 100, bottom = -1;
     for (int y = 0; y < cell.height(); ++y) {
-      if (cell.pixel(12, y) != qRgb(0, 0, 0)) {
-        top = std::min(top, y);
-        bottom = y;
-      }
+      if (cell.pixel(12, y) == qRgb(0, 0, 0)) continue;
+      top = std::min(top, y);
+      bottom = y;
     }
     EXPECT_EQ(top, 20);
     EXPECT_EQ(bottom - top + 1, font.cellHeight);

@@ -1,19 +1,47 @@
 #include <gtest/gtest.h>
 
 #include "CPanelEditor.h"
-#include "RecordingPanelHost.h"
 
 namespace zephyl::test {
 namespace {
 
-using Message = RecordingPanelHost::Message;
+using Message = std::array<std::uint8_t, 3>;
+
+// Records every platform operation the panel asks for.
+class RecordingPanelHost final : public PanelHost {
+ public:
+  void Invalidate(const PanelRect& area) override { invalidated.push_back(area); }
+  void CapturePointer() override { ++captures; }
+  void ReleasePointer() override { ++releases; }
+  void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override {
+    messages.push_back({status, data1, data2});
+  }
+  void SendPatch() override { ++patchesSent; }
+  void Execute(BankCommand command) override { commands.push_back(command); }
+
+  // Whole-panel repaints, told apart by the display area only they include.
+  int PanelRepaints() const {
+    return static_cast<int>(
+        std::count(invalidated.begin(), invalidated.end(), PanelRect{0, 150, 150, 300}));
+  }
+  bool Covers(PanelPoint p) const {
+    return std::any_of(invalidated.begin(), invalidated.end(),
+                       [&](const PanelRect& r) { return r.Contains(p); });
+  }
+
+  std::vector<PanelRect> invalidated;
+  int captures = 0, releases = 0, patchesSent = 0;
+  std::vector<Message> messages;
+  std::vector<BankCommand> commands;
+};
 
 class PanelEditorTest : public ::testing::Test {
  protected:
   std::uint8_t& Value(std::size_t p) { return m_doc.CurrentPatch().m_values[p]; }
+  const CPanelControl& Control(std::size_t i) const { return m_editor.Tables().controls[i]; }
   // The middle of a control, where a musician clicks.
   PanelPoint Centre(std::size_t control) const {
-    const PanelRect& r = m_editor.Tables().controls[control].m_hitRect;
+    const PanelRect& r = Control(control).m_hitRect;
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
   void Click(PanelPoint p) {
@@ -26,48 +54,33 @@ class PanelEditorTest : public ::testing::Test {
   CPanelEditor m_editor{m_doc, m_host};
 };
 
-TEST_F(PanelEditorTest, TablesPlaceEveryKindOfControl) {
-  const auto t = m_editor.Tables();
-  struct Case {
-    std::size_t index;
-    char kind;
-    const char* label;
-    PanelRect hit;
-    PanelRect indicator;
+TEST_F(PanelEditorTest, TablesGiveEveryControlItsPlaceAndNoTwoMeet) {
+  const auto meet = [](const PanelRect& a, const PanelRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
   };
-  // clang-format off
-  const Case cases[] = {
-      {0, 'k', "semitones", {250, 18, 271, 39}, {250, -2, 270, 17}},
-      {16, 'k', "portam", {160, 168, 181, 189}, {}},
-      {24, 'k', "amount", {160, 68, 181, 89}, {}},
-      {25, 0, "", {}, {}},
-      {52, 'b', "sync", {250, 130, 271, 140}, {240, 109, 281, 129}},
-      {58, 'b', "voice", {270, 180, 291, 190}, {260, 159, 301, 179}},
-      {59, 'b', "modwheel", {190, 220, 211, 230}, {180, 199, 221, 219}},
-      {64, 'b', "octshift       ", {90, 210, 111, 220}, {80, 189, 121, 209}},
-      {66, 'b', "arp", {80, 80, 101, 90}, {70, 59, 111, 79}},
-      {67, 'b', "dist", {504, 130, 525, 140}, {494, 109, 535, 129}},
-      {68, 'b', "", {70, 210, 91, 220}, {60, 189, 101, 209}},
-      {69, 'b', "morph", {4, 20, 25, 30}, {-6, -1, 35, 19}},
-      {72, 'b', "send", {4, 130, 25, 140}, {-6, 109, 35, 129}},
-      {131, 0, "", {}, {}},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.index);
-    const CPanelControl& control = t.controls[c.index];
-    EXPECT_EQ(control.m_kind, c.kind);
-    EXPECT_EQ(control.m_label, c.label);
-    EXPECT_EQ(control.m_hitRect, c.hit);
-    EXPECT_EQ(control.m_indicatorRect, c.indicator);
-    if (c.kind) {
-      EXPECT_EQ((PanelPoint{control.m_x, control.m_y}), (PanelPoint{c.hit.left, c.hit.top}));
-    }
+  for (std::size_t i = 0; i < kControlCount; ++i) {
+    SCOPED_TRACE(i);
+    const CPanelControl& c = Control(i);
+    const char kind = i < kKnobCount ? 'k' : i >= kFirstButton && i <= kLastButton ? 'b' : 0;
+    const PanelRect& r = c.m_hitRect;
+    EXPECT_EQ(c.m_kind, kind);
+    EXPECT_EQ((PanelPoint{r.right - r.left, r.bottom - r.top}),
+              (PanelPoint{kind ? 21 : 0, kind == 'k' ? 21
+                                         : kind      ? 10
+                                                     : 0}));
+    EXPECT_EQ((PanelPoint{c.m_x, c.m_y}), (PanelPoint{r.left, r.top}));
+    EXPECT_EQ(c.m_label.empty(), kind == 0 || i == 68) << "only the octave-down button is bare";
+    for (std::size_t j = 0; j < i; ++j)
+      EXPECT_EQ(meet(r, Control(j).m_hitRect), i == 68 && j == 64) << "with " << j;
   }
+  EXPECT_EQ(Control(0).m_hitRect, (PanelRect{250, 18, 271, 39}));
+  EXPECT_EQ(Control(0).m_indicatorRect, (PanelRect{250, -2, 270, 17}));
+  EXPECT_EQ(Control(69).m_indicatorRect, (PanelRect{-6, -1, 35, 19}));
+  EXPECT_EQ(Control(64).m_label, "octshift       ");
   for (int s = 0; s < 4; ++s) {
-    EXPECT_EQ(t.slotButtons[s].m_hitRect, (PanelRect{50 + 20 * s, 180, 70 + 20 * s, 190}));
+    EXPECT_EQ(m_editor.Tables().slotButtons[s].m_hitRect,
+              (PanelRect{50 + 20 * s, 180, 70 + 20 * s, 190}));
   }
-  EXPECT_EQ(t.Origin(Section::Portamento), (PanelPoint{160, 170}));
 }
 
 TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
@@ -75,10 +88,8 @@ TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
     const char* name;
     PanelPoint point;
     std::size_t parameter;
-    std::uint8_t before;
-    std::uint8_t after;
-    int currentParameter;
-    int repaints;
+    std::uint8_t before, after;
+    int currentParameter, repaints;
   };
   // clang-format off
   const Case cases[] = {
@@ -107,7 +118,7 @@ TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     m_doc.ClearBank(0);
-    m_host.Clear();
+    m_host = {};
     m_editor.SetCurrentParameter(7);
     Value(c.parameter) = c.before;
     EXPECT_TRUE(m_editor.OnLButtonDown(c.point));
@@ -131,9 +142,9 @@ TEST_F(PanelEditorTest, SpecialButtonsAndEmptyPlaces) {
   EXPECT_EQ(m_host.releases, 1);
   EXPECT_FALSE(m_editor.IsDragging());
 
-  // "send" sends and leaves the placeholder; nothing happens on empty ground.
+  // "send" sends and leaves the placeholder; nothing happens on empty ground or on "perf".
   m_doc.ClearBank(0);
-  m_host.Clear();
+  m_host = {};
   for (PanelPoint p : {Centre(72), PanelPoint{0, 0}, PanelPoint{271, 18}, Centre(71)}) {
     EXPECT_TRUE(m_editor.OnLButtonDown(p));
     EXPECT_TRUE(m_editor.OnLButtonUp());
@@ -147,9 +158,8 @@ TEST_F(PanelEditorTest, SpecialButtonsAndEmptyPlaces) {
   Click(Centre(69));
   EXPECT_TRUE(m_editor.MorphMode());
   EXPECT_EQ(m_editor.CurrentParameter(), 58);
-  m_editor.OnLButtonDown(Centre(3));
+  Click(Centre(3));
   EXPECT_EQ(m_editor.CurrentParameter(), 28);
-  m_editor.OnLButtonUp();
   Click(Centre(69));
   EXPECT_FALSE(m_editor.MorphMode());
 
@@ -169,7 +179,8 @@ TEST_F(PanelEditorTest, SpecialButtonsAndEmptyPlaces) {
   }
 }
 
-TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmounts) {
+TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmountsAndRedrawWhatMoved) {
+  const PanelRect value{0, 160, 50, 200};
   struct Case {
     const char* name;
     std::size_t knob;
@@ -203,108 +214,70 @@ TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmounts) {
     Value(p) = c.before;
     const PanelPoint start = Centre(c.knob);
     m_editor.OnLButtonDown(start);
-    m_host.Clear();
+    m_host = {};
     for (int dy : c.moves) EXPECT_FALSE(m_editor.OnMouseMove({start.x + 40, start.y + dy}));
     EXPECT_EQ(Value(p), c.after);
-    m_editor.OnLButtonUp();
-  }
-}
-
-TEST_F(PanelEditorTest, DragsRedrawTheKnobAndTheValue) {
-  const PanelRect value{0, 160, 50, 200};
-  const auto& c = m_editor.Tables().controls;
-  struct Case {
-    std::size_t knob;
-    bool morph;
-    std::uint8_t before;
-    int dy;
+    // Each step redraws the knob and the value, even when a knob's value stays; the
+    // semitones knob its octave light too; a morph amount that stays redraws nothing.
+    const PanelRect& hit = Control(c.knob).m_hitRect;
+    std::vector<PanelRect> steps = {hit, value};
+    if (c.knob == 0) steps = {Control(0).m_indicatorRect, {254, 9, 267, 19}, hit, value};
+    if (c.morph && c.before == c.after) steps.clear();
     std::vector<PanelRect> expected;
-  };
-  const Case cases[] = {
-      {5, false, 0, 5, {c[5].m_hitRect, value}},  // redrawn even when the value stays
-      {0, false, 0, -5, {c[0].m_indicatorRect, {254, 9, 267, 19}, c[0].m_hitRect, value}},
-      {5, true, 0, -5, {c[5].m_hitRect, value}},
-      {5, true, 127, -5, {}},
-  };
-  for (const Case& k : cases) {
-    m_editor.SetMorphMode(k.morph);
-    Value(k.knob + (k.morph ? kKnobCount : 0)) = k.before;
-    m_editor.OnLButtonDown(Centre(k.knob));
-    m_host.Clear();
-    m_editor.OnMouseMove({Centre(k.knob).x, Centre(k.knob).y + k.dy});
-    EXPECT_EQ(m_host.invalidated, k.expected) << k.knob << (k.morph ? " morph" : "");
+    for (std::size_t i = 0; i < c.moves.size(); ++i)
+      expected.insert(expected.end(), steps.begin(), steps.end());
+    EXPECT_EQ(m_host.invalidated, expected);
     m_editor.OnLButtonUp();
   }
 }
 
 TEST_F(PanelEditorTest, HoverPicksKnobsOnlyInTheirBand) {
-  struct Case {
-    PanelPoint point;
-    bool morph;
-    int currentParameter;
-    bool passedOn;
-  };
   // clang-format off
-  const Case cases[] = {
-      {{170, 170}, false, 16, false},
-      {{170, 188}, false, 16, false},
-      {{345, 120}, true, 28, false},
-      {{95, 215}, false, 7, true},
-      {{200, 225}, false, 7, true},
-      {{250, 0}, false, 7, true},
-      {{5, 5}, false, 7, true},
+  const std::tuple<PanelPoint, bool, int> cases[] = {  // point, morph, current parameter
+      {{170, 170}, false, 16}, {{170, 188}, false, 16}, {{345, 120}, true, 28},
+      {{95, 215}, false, 7}, {{200, 225}, false, 7}, {{250, 0}, false, 7}, {{5, 5}, false, 7},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    m_editor.SetMorphMode(c.morph);
+  for (const auto& [point, morph, parameter] : cases) {
+    SCOPED_TRACE(testing::Message() << point.x << "," << point.y);
+    m_editor.SetMorphMode(morph);
     m_editor.SetCurrentParameter(7);
-    m_host.Clear();
-    EXPECT_EQ(m_editor.OnMouseMove(c.point), c.passedOn) << c.point.x << "," << c.point.y;
-    EXPECT_EQ(m_editor.CurrentParameter(), c.currentParameter);
-    EXPECT_EQ(m_host.invalidated.size(), c.passedOn ? 0u : 1u);
+    m_host = {};
+    const bool picked = parameter != 7;
+    EXPECT_EQ(m_editor.OnMouseMove(point), !picked) << "events not taken go on";
+    EXPECT_EQ(m_editor.CurrentParameter(), parameter);
+    EXPECT_EQ(m_host.invalidated.size(), picked ? 1u : 0u);
   }
 }
 
 TEST_F(PanelEditorTest, TrigSoundsATestNoteOnTheSlotsChannel) {
   m_doc.m_slotChannel[2] = 10;
-  m_editor.OnLButtonDown({95, 185});  // "Slot C"
-  m_editor.OnLButtonUp();
-  m_host.Clear();
+  Click({95, 185});  // "Slot C"
+  m_host = {};
   m_editor.OnLButtonDown(Centre(70));
   EXPECT_TRUE(m_editor.IsNoteOn());
-  EXPECT_EQ(m_editor.Tables().controls[70].m_state, 1);
+  EXPECT_EQ(Control(70).m_state, 1);
   EXPECT_TRUE(m_editor.OnLButtonUp());
-  EXPECT_EQ(m_editor.Tables().controls[70].m_state, 0);
-  EXPECT_EQ(m_host.messages, (std::vector<Message>{{0x99, 64, 64}, {0x89, 64, 64}}));
+  EXPECT_EQ(Control(70).m_state, 0);
   EXPECT_EQ(m_host.PanelRepaints(), 2);
   EXPECT_TRUE(m_doc.IsPlaceholder(0));
-
-  // A double click sounds it twice.
-  m_host.Clear();
-  m_editor.OnLButtonDown(Centre(70));
-  m_editor.OnLButtonUp();
+  // A double click sounds it twice. When the release went elsewhere and a slot was chosen
+  // meanwhile, the note still ends where it sounds.
+  Click(Centre(70));
   EXPECT_TRUE(m_editor.OnLButtonDblClk(Centre(70)));
   m_editor.OnLButtonUp();
-  EXPECT_EQ(m_host.messages.size(), 4u);
-  EXPECT_EQ(m_host.messages[2], (Message{0x99, 64, 64}));
-  EXPECT_EQ(m_host.messages[3], (Message{0x89, 64, 64}));
-
-  // When the release went elsewhere and a slot is chosen meanwhile, the note still ends where
-  // it sounds.
-  m_host.Clear();
   m_editor.OnLButtonDown(Centre(70));
   m_editor.OnLButtonDown({55, 185});  // "Slot A", channel 11
   m_editor.OnLButtonUp();
-  EXPECT_EQ(m_host.messages, (std::vector<Message>{{0x99, 64, 64}, {0x89, 64, 64}}));
+  const Message on = {0x99, 64, 64}, off = {0x89, 64, 64};
+  EXPECT_EQ(m_host.messages, (std::vector<Message>{on, off, on, off, on, off, on, off}));
+  EXPECT_EQ(m_editor.Slot(), 0);
 }
 
-TEST_F(PanelEditorTest, WheelStepsOnePatchPerEvent) {
+TEST_F(PanelEditorTest, WheelStepsOnePatchPerEventAndTheTimerBlinksTheMorphLight) {
   for (int delta : {240, 1, -120, 0, -1}) EXPECT_TRUE(m_editor.OnMouseWheel(delta));
   EXPECT_EQ(m_host.commands, (std::vector<BankCommand>{BankCommand::Next, BankCommand::Next,
                                                        BankCommand::Prev, BankCommand::Prev}));
-}
-
-TEST_F(PanelEditorTest, TimerBlinksTheMorphLight) {
   EXPECT_EQ(m_editor.BlinkPhase(), 2);
   std::vector<int> phases;
   for (unsigned id : {2u, 2u, 2u, 5u}) {
@@ -318,7 +291,6 @@ TEST_F(PanelEditorTest, TimerBlinksTheMorphLight) {
 
 TEST_F(PanelEditorTest, PanelRepaintCoversEveryLightAndPicture) {
   m_editor.InvalidatePanel();
-  const auto& c = m_editor.Tables().controls;
   std::vector<PanelRect> drawn = {
       {254, 9, 267, 19},     // octave light above "semitones"
       {253, 120, 266, 130},  // sync bit 0
@@ -331,13 +303,18 @@ TEST_F(PanelEditorTest, PanelRepaintCoversEveryLightAndPicture) {
   for (int k = 0; k < 5; ++k) drawn.push_back({55 + 15 * k, 197, 68 + 15 * k, 207});
   for (int s = 0; s < 4; ++s) drawn.push_back({53 + 20 * s, 168, 66 + 20 * s, 178});
   for (std::size_t b = 50; b <= 67; ++b) {
-    drawn.push_back({c[b].m_x + 3, c[b].m_y - 12, c[b].m_x + 16, c[b].m_y - 2});
-    drawn.push_back({c[b].m_x - 6, c[b].m_y - 15, c[b].m_x + 27, c[b].m_y - 2});
+    const CPanelControl& c = Control(b);
+    drawn.push_back({c.m_x + 3, c.m_y - 12, c.m_x + 16, c.m_y - 2});
+    drawn.push_back({c.m_x - 6, c.m_y - 15, c.m_x + 27, c.m_y - 2});
   }
-  for (std::size_t k = 0; k < 25; ++k)
-    drawn.push_back({c[k].m_x, c[k].m_y, c[k].m_x + 21, c[k].m_y + 21});
+  for (std::size_t k = 0; k < 25; ++k) {
+    const CPanelControl& c = Control(k);
+    drawn.push_back({c.m_x, c.m_y, c.m_x + 21, c.m_y + 21});
+  }
   for (const PanelRect& r : drawn) {
-    EXPECT_TRUE(m_host.Covers(r)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) ASSERT_TRUE(m_host.Covers({x, y})) << x << "," << y;
+    }
   }
 }
 

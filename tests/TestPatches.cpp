@@ -1,12 +1,9 @@
 #include "TestPatches.h"
 
-#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include "CArchive.h"
-#include "MemoryByteSource.h"
 
 namespace zephyl::test {
 
@@ -35,10 +32,7 @@ Bytes DumpOf(const CPatch& patch) {
 
 Bytes DumpsOf(std::initializer_list<int> values) {
   Bytes all;
-  for (const CPatch& patch : FilledPatches(values)) {
-    const Bytes dump = DumpOf(patch);
-    all.insert(all.end(), dump.begin(), dump.end());
-  }
+  for (const CPatch& patch : FilledPatches(values)) all = Concat({all, DumpOf(patch)});
   return all;
 }
 
@@ -46,19 +40,6 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;
   for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
-}
-
-Bytes Junk(std::size_t count, std::uint8_t byte) {
-  return Bytes(count, byte);
-}
-
-CPatch ReadAt(const Bytes& bytes, std::uint64_t offset, std::size_t chunkSize) {
-  MemoryByteSource source(bytes);
-  CArchive archive(source, chunkSize);
-  CPatch patch;
-  patch.m_readPos = offset;
-  patch.Serialize(archive);
-  return patch;
 }
 
 std::size_t TrickleSource::Read(std::span<std::uint8_t> out) {
@@ -75,14 +56,9 @@ TempFolder::TempFolder() {
   m_path = pattern;
 }
 
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(m_path, ignored);
-}
-
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
 }
 

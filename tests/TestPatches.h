@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
@@ -21,10 +22,9 @@ std::vector<int> Marks(const std::vector<CPatch>& bank);
 Bytes DumpOf(const CPatch& patch);
 Bytes DumpsOf(std::initializer_list<int> values);
 Bytes Concat(std::initializer_list<Bytes> parts);
-Bytes Junk(std::size_t count, std::uint8_t byte = 0x11);
-
-// Reads the next dump from `bytes` at `offset`, as loading does.
-CPatch ReadAt(const Bytes& bytes, std::uint64_t offset, std::size_t chunkSize = 4096);
+inline Bytes Junk(std::size_t count, std::uint8_t byte = 0x11) {
+  return Bytes(count, byte);
+}
 
 // Serves `bytes` as a pipe would: front to back, in reads of 1 to `maxRead` bytes that vary.
 class TrickleSource final : public SequentialByteSource {
@@ -34,9 +34,7 @@ class TrickleSource final : public SequentialByteSource {
 
  private:
   const Bytes& m_bytes;
-  std::size_t m_maxRead;
-  std::size_t m_pos = 0;
-  std::size_t m_reads = 0;
+  std::size_t m_maxRead, m_pos = 0, m_reads = 0;
 };
 
 // Plays back fixed draws, repeating the last one; counts what was drawn.
@@ -55,7 +53,10 @@ class ScriptedRandom final : public RandomSource {
 class TempFolder {
  public:
   TempFolder();
-  ~TempFolder();
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
   const std::filesystem::path& Path() const { return m_path; }
   std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
