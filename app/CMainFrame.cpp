@@ -39,18 +39,19 @@ std::vector<std::filesystem::path> LocalFiles(const QMimeData* data) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, std::uint32_t seed,
-                       ProgressTiming timing)
+CMainFrame::CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, MidiLibrary& midi,
+                       std::uint32_t seed, ProgressTiming timing)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                Qt::WindowCloseButtonHint),
       m_runner(timing),
       m_files(doc, prompts, m_runner, this),
-      m_prompts(prompts) {
+      m_prompts(prompts),
+      m_deviceMenus(*menuBar(), [this](CommandId id) { OnCommand(id); }) {
   setFixedSize(kFrameWidth, kFrameHeight);
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
-  m_view = new CQuensetView(doc, prompts, m_runner, seed, this);
+  m_view = new CQuensetView(doc, prompts, m_runner, midi, seed, this);
   setCentralWidget(m_view);
   BuildMenus();
   BuildKeys();
@@ -62,7 +63,7 @@ CMainFrame::CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, std::uint32_t see
   UpdateTitle();
   UpdateRecentItems();
   m_view->setFocus();
-  m_view->OnCreate();
+  m_view->OnCreate(m_deviceMenus);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -114,13 +115,14 @@ QAction* CMainFrame::MenuAction(int id) const {
     if (action->data().toInt() == id) return action;
   }
   const auto it = m_menuActions.find(id);
-  return it == m_menuActions.end() ? nullptr : it->second;
+  return it == m_menuActions.end() ? m_deviceMenus.Item(id) : it->second;
 }
 
 void CMainFrame::OnCommand(int id) {
   // Long work keeps the window alive; commands wait until it is over.
   if (m_runner.Busy()) return;
   if (onCommand) onCommand(id);
+  m_view->OfferToDeviceMenus(id);
   const std::optional<Command> command = CommandFor(id);
   if (!command) return;
   switch (command->action) {
@@ -187,7 +189,7 @@ void CMainFrame::UpdateRecentItems() {
 
 void CMainFrame::UpdateReceiveItem() {
   if (QAction* receive = m_menuActions.at(cmd::kReceive)) {
-    receive->setText(Text(ReceiveItemText(m_view->IsReceiving())));
+    receive->setText(Text(m_view->ReceiveItemText()));
   }
 }
 

@@ -8,7 +8,9 @@
 
 #include "CQuensetDoc.h"
 #include "DocumentFiles.h"
+#include "MidiLibrary.h"
 #include "ProgressRunner.h"
+#include "QtDeviceMenuHost.h"
 #include "UserPrompts.h"
 
 class QAction;
@@ -25,7 +27,7 @@ inline constexpr int kFrameHeight = 300;
 // The main window: the menu bar, the keys, the view, the document's file and title.
 class CMainFrame : public QMainWindow {
  public:
-  CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, std::uint32_t seed,
+  CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, MidiLibrary& midi, std::uint32_t seed,
              ProgressTiming timing = {});
   ~CMainFrame() override;
 
@@ -36,7 +38,7 @@ class CMainFrame : public QMainWindow {
   DocumentFiles& Files() { return m_files; }
   ProgressRunner& Runner() { return m_runner; }
 
-  // The menu item with this id, or null.
+  // The menu item with this id, device items included, or null.
   QAction* MenuAction(int id) const;
   // The actions that carry the keys.
   const std::vector<QAction*>& KeyActions() const { return m_keyActions; }
@@ -61,6 +63,7 @@ class CMainFrame : public QMainWindow {
   DocumentFiles m_files;
   CQuensetView* m_view = nullptr;
   UserPrompts& m_prompts;
+  QtDeviceMenuHost m_deviceMenus;
   std::map<int, QAction*> m_menuActions;
   std::vector<QAction*> m_keyActions;
   std::vector<QAction*> m_recentActions;

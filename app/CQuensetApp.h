@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "CommandLine.h"
+#include "MidiLibrary.h"
 #include "ProgressRunner.h"
 #include "UserPrompts.h"
 
@@ -10,11 +11,16 @@ namespace zephyl {
 
 class CMainFrame;
 class CQuensetDoc;
+class QtEventPoster;
 
-// Start-up: the settings' name, the document, the window and its view, then the command line.
+// Start-up: the settings' name, MIDI, the document, the window and its view, then the command
+// line.
 class CQuensetApp {
  public:
-  explicit CQuensetApp(UserPrompts& prompts, ProgressTiming timing = {});
+  // Without `midi` the application talks to the system's MIDI through RtMidi, on the API that
+  // ZEPHYL_MIDI_API names, else ALSA, else JACK, else none.
+  explicit CQuensetApp(UserPrompts& prompts, ProgressTiming timing = {},
+                       MidiLibrary* midi = nullptr);
   ~CQuensetApp();
 
   // False when the file named on the command line could not be opened; the window is then
@@ -27,6 +33,11 @@ class CQuensetApp {
  private:
   UserPrompts& m_prompts;
   ProgressTiming m_timing;
+  // Destroyed in reverse: the window and its ports first, then the library, then the loop
+  // that carried the library's notifications.
+  std::unique_ptr<QtEventPoster> m_poster;
+  std::unique_ptr<MidiLibrary> m_ownMidi;
+  MidiLibrary* m_midi;
   std::unique_ptr<CQuensetDoc> m_doc;
   std::unique_ptr<CMainFrame> m_frame;
 };

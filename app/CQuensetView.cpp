@@ -1,19 +1,28 @@
 #include "CQuensetView.h"
 
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimerEvent>
+#include <QWheelEvent>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
 
+#include "MidiStartup.h"
+#include "PanelDrawing.h"
 #include "Preferences.h"
 #include "ProcreationJob.h"
+#include "QtPanelSurface.h"
 #include "SlicedWork.h"
 
 namespace zephyl {
 
 namespace {
+
+// One notch of a common mouse wheel; finer wheels and touchpads step once per notch turned.
+constexpr int kWheelNotch = 120;
 
 // With ZEPHYL_TRACE_STARTUP set, the first paint is reported on the steady clock, which other
 // processes on the machine share, so a test can time start-up from outside.
@@ -29,25 +38,49 @@ QString Count(std::uint64_t n) {
   return QLocale(QLocale::English).toString(static_cast<qulonglong>(n));
 }
 
+PanelPoint At(const QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  return {p.x(), p.y()};
+}
+
 }  // namespace
 
 CQuensetView::CQuensetView(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner,
-                           std::uint32_t seed, QWidget* parent)
+                           MidiLibrary& midi, std::uint32_t seed, QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
       m_prompts(prompts),
       m_runner(runner),
       m_random(seed),
-      m_editor(doc, m_random) {
+      m_editor(doc, m_random),
+      m_midi(midi),
+      m_sender(midi),
+      m_receiver(midi),
+      m_panel(doc, *this) {
   setFocusPolicy(Qt::StrongFocus);
+  // Repaints draw every pixel of what they cover: nothing is erased first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
+  // Hovering over a knob shows its value.
+  setMouseTracking(true);
 }
 
-void CQuensetView::OnCreate() {}
+CQuensetView::~CQuensetView() = default;
+
+void CQuensetView::OnCreate(DeviceMenuHost& menus) {
+  StartMidi(menus, m_midi, m_inputMenu, m_outputMenu, m_receiver, m_sender);
+  m_nTimerId = startTimer(CPanelEditor::kBlinkPeriod);
+}
 
 void CQuensetView::OnInitialUpdate() {
   update();
+  m_panel.SetMorphMode(false);
+  m_pictures.AttachAll(*this);
+}
+
+void CQuensetView::OfferToDeviceMenus(int id) {
+  m_inputMenu.Select(id);
+  m_outputMenu.Select(id);
 }
 
 void CQuensetView::OnBankCommand(BankCommand command) {
@@ -85,10 +118,12 @@ void CQuensetView::OnProcreate() {
   job.Apply(m_doc, source);
 }
 
-void CQuensetView::OnSend() {}
+void CQuensetView::OnSend() {
+  m_sender.OnSend(m_doc, m_panel.Slot());
+}
 
 void CQuensetView::OnReceive() {
-  m_bReceiving = !m_bReceiving;
+  m_receiver.OnReceive(m_doc, *this);
 }
 
 void CQuensetView::OnConfigure() {
@@ -97,22 +132,99 @@ void CQuensetView::OnConfigure() {
 }
 
 void CQuensetView::InvalidatePanel() {
-  update();
+  m_panel.InvalidatePanel();
 }
 
 void CQuensetView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.fillRect(event->rect(), kPanelGrey);
-  const std::size_t bank = m_doc.CurrentBank();
-  painter.setPen(Qt::white);
-  painter.drawText(rect().adjusted(12, 12, -12, -12), Qt::AlignLeft | Qt::AlignBottom,
-                   QStringLiteral("Bank %1   Patch %2 of %3")
-                       .arg(bank + 1)
-                       .arg(m_doc.CurrentIndex(bank) + 1)
-                       .arg(m_doc.PatchCount(bank)));
+  painter.fillRect(event->rect(), QColor(kPanelGrey.r, kPanelGrey.g, kPanelGrey.b));
+  QtPanelSurface surface(painter);
+  DrawPanel(surface, m_panel, m_pictures);
   if (!m_painted) {
     m_painted = true;
     ReportFirstPaint();
+  }
+}
+
+// The panel's answers say whether the platform's own handling should follow; on this platform
+// that handling would do nothing the panel needs (or, for a double click, press once more), so
+// the view takes every pointer event itself.
+void CQuensetView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) m_panel.OnLButtonDown(At(event));
+}
+
+void CQuensetView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) m_panel.OnLButtonUp();
+}
+
+void CQuensetView::mouseMoveEvent(QMouseEvent* event) {
+  // A release the window never saw (a popup took the pointer) is made good here, so that no
+  // knob follows a pointer with no button held and no test note sounds on.
+  const bool held = m_panel.IsDragging() || m_panel.IsNoteOn();
+  if (held && !(event->buttons() & Qt::LeftButton)) m_panel.OnLButtonUp();
+  m_panel.OnMouseMove(At(event));
+}
+
+void CQuensetView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) m_panel.OnLButtonDblClk(At(event));
+}
+
+void CQuensetView::wheelEvent(QWheelEvent* event) {
+  m_wheelDelta += event->angleDelta().y();
+  if (std::abs(m_wheelDelta) < kWheelNotch) {
+    event->accept();
+    return;
+  }
+  const int delta = m_wheelDelta;
+  m_wheelDelta = 0;
+  m_panel.OnMouseWheel(delta);
+}
+
+void CQuensetView::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != m_nTimerId) {
+    QWidget::timerEvent(event);
+    return;
+  }
+  m_panel.OnTimer(CPanelEditor::kBlinkTimerId);
+  ReportDeviceErrors();
+}
+
+void CQuensetView::Invalidate(const PanelRect& area) {
+  update(QRect(area.left, area.top, area.right - area.left, area.bottom - area.top));
+}
+
+// Qt holds the pointer for the widget that took the press until the last button is released,
+// which is the capture the panel asks for.
+void CQuensetView::CapturePointer() {}
+
+void CQuensetView::ReleasePointer() {}
+
+void CQuensetView::SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+  m_sender.SendShortMessage(status, data1, data2);
+}
+
+void CQuensetView::SendPatch() {
+  OnSend();
+}
+
+void CQuensetView::Execute(BankCommand command) {
+  OnBankCommand(command);
+}
+
+void CQuensetView::InvalidateAll() {
+  update();
+}
+
+void CQuensetView::Show(std::string_view message) {
+  m_prompts.ShowError(this,
+                      QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
+}
+
+void CQuensetView::ReportDeviceErrors() {
+  for (const std::string& error : {m_receiver.DeviceError(), m_sender.DeviceError()}) {
+    if (error.empty() || !m_reportedErrors.insert(error).second) continue;
+    m_prompts.ShowNotice(
+        this, QString::fromStdString(error) + QStringLiteral(". Zephyl goes on without it."));
   }
 }
 

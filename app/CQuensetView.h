@@ -2,35 +2,50 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <set>
+#include <string>
 
 #include "BankCommand.h"
 #include "CBankEditor.h"
+#include "CInputDeviceMenu.h"
+#include "COutputDeviceMenu.h"
+#include "CPanelEditor.h"
+#include "CPatchReceiver.h"
+#include "CPatchSender.h"
 #include "CQuensetDoc.h"
+#include "DibMessages.h"
+#include "PanelHost.h"
+#include "PanelPictures.h"
+#include "PatchView.h"
 #include "ProgressRunner.h"
 #include "RandomSource.h"
 #include "UserPrompts.h"
 
 namespace zephyl {
 
-inline const QColor kPanelGrey(82, 82, 82);
-
-// The editor's only view: the front panel of the current patch, and the commands that work on
-// the banks. It seeds the run's random generator once, when it is made.
-class CQuensetView : public QWidget {
+// The editor's only view: the front panel of the current patch, the commands that work on the
+// banks, and the MIDI ports and device menus. It seeds the run's random generator once, when
+// it is made. Everything here runs on the user-interface thread.
+class CQuensetView : public QWidget, private PanelHost, private PatchView, private DibMessages {
  public:
-  CQuensetView(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner, std::uint32_t seed,
-               QWidget* parent = nullptr);
+  CQuensetView(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner, MidiLibrary& midi,
+               std::uint32_t seed, QWidget* parent = nullptr);
+  ~CQuensetView() override;
 
-  // After the window exists and before the first document: MIDI and the panel's timer.
-  void OnCreate();
-  // At start and after every new or opened document.
+  // After the window exists and before the first document: the device menus go into `menus`
+  // and open their first devices, then the blink timer starts.
+  void OnCreate(DeviceMenuHost& menus);
+  // At start and after every new or opened document: pictures attached, morph mode off.
   void OnInitialUpdate();
+  // Every command carried out is offered to the input menu, then to the output menu; it goes
+  // on to the view's own commands whatever they answer.
+  void OfferToDeviceMenus(int id);
 
   void OnBankCommand(BankCommand command);
   void OnProcreate();
   void OnSend();
   void OnReceive();
-  bool IsReceiving() const { return m_bReceiving; }
+  std::string_view ReceiveItemText() const { return m_receiver.ReceiveItemText(); }
   void OnConfigure();
 
   // Repaints every part of the panel an edit or a command may change.
@@ -38,17 +53,52 @@ class CQuensetView : public QWidget {
 
   CQuensetDoc& Doc() { return m_doc; }
   const CBankEditor& Editor() const { return m_editor; }
+  CPanelEditor& Panel() { return m_panel; }
+  const PanelPictures& Pictures() const { return m_pictures; }
+  const CPatchSender& Sender() const { return m_sender; }
+  const CPatchReceiver& Receiver() const { return m_receiver; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
 
  private:
+  // The panel's host.
+  void Invalidate(const PanelRect& area) override;
+  void CapturePointer() override;
+  void ReleasePointer() override;
+  void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
+  void SendPatch() override;
+  void Execute(BankCommand command) override;
+  // After a received dump.
+  void InvalidateAll() override;
+  // A picture that cannot be attached.
+  void Show(std::string_view message) override;
+
+  // Tells the user, once each, of a MIDI device that stopped working.
+  void ReportDeviceErrors();
+
   CQuensetDoc& m_doc;
   UserPrompts& m_prompts;
   ProgressRunner& m_runner;
   SeededRandom m_random;
-  CBankEditor m_editor;
-  bool m_bReceiving = false;
+  CBankEditor m_editor;  // holds the clipboard patch
+  PanelPictures m_pictures;
+  MidiLibrary& m_midi;
+  // The receiver goes before the sender.
+  CPatchSender m_sender;
+  CPatchReceiver m_receiver;
+  CInputDeviceMenu m_inputMenu;
+  COutputDeviceMenu m_outputMenu;
+  CPanelEditor m_panel;
+  int m_nTimerId = 0;
+  int m_wheelDelta = 0;  // wheel turned since the last step, in Qt's eighths of a degree
+  std::set<std::string> m_reportedErrors;
   bool m_painted = false;
 };
 

@@ -65,7 +65,7 @@ constexpr std::array kPatchItems = {
     MenuItem{"Prev bank", kMenuPrevBank, "Left"},
 };
 
-// The receive item's resource text; the menu shows ReceiveItemText() in its place.
+// The receive item's resource text; the menu shows the receiver's text in its place.
 constexpr std::array kSysExItems = {
     MenuItem{"&Send", kSend, "Return"},
     MenuItem{"Recieve", kReceive, ""},
@@ -113,10 +113,6 @@ constexpr std::array kAccelerators = {
 
 std::span<const MenuPopup> MainMenu() {
   return kMenu;
-}
-
-std::string_view ReceiveItemText(bool receiving) {
-  return receiving ? "Stop &Receiving" : "&Receive";
 }
 
 std::span<const KeyBinding> Accelerators() {

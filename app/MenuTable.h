@@ -28,9 +28,6 @@ struct MenuPopup {
 // The menu bar, left to right. The device menus go in before the last popup at run time.
 std::span<const MenuPopup> MainMenu();
 
-// The text the receive item shows while receive mode is on or off.
-std::string_view ReceiveItemText(bool receiving);
-
 struct KeyBinding {
   std::string_view key;  // Qt's portable key notation
   int id;

@@ -23,6 +23,13 @@ void QtUserPrompts::ShowError(QWidget* parent, const QString& message) {
   QMessageBox::critical(parent, kTitle, message);
 }
 
+void QtUserPrompts::ShowNotice(QWidget* parent, const QString& message) {
+  auto* box = new QMessageBox(QMessageBox::Warning, kTitle, message, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
+
 QString QtUserPrompts::AskOpenFile(QWidget* parent, const QString& folder) {
   return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), folder,
                                       QLatin1String(kBankFileFilter));

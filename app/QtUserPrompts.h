@@ -12,6 +12,7 @@ inline constexpr const char* kBankFileFilter =
 class QtUserPrompts final : public UserPrompts {
  public:
   void ShowError(QWidget* parent, const QString& message) override;
+  void ShowNotice(QWidget* parent, const QString& message) override;
   QString AskOpenFile(QWidget* parent, const QString& folder) override;
   QString AskSaveFile(QWidget* parent, const QString& suggested) override;
   QString AskFolder(QWidget* parent, const QString& title, const QString& start) override;

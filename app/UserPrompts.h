@@ -14,6 +14,8 @@ class UserPrompts {
  public:
   virtual ~UserPrompts() = default;
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
+  // A message that waits for nobody: the window goes on working while it shows.
+  virtual void ShowNotice(QWidget* parent, const QString& message) = 0;
   // Each returns an empty string when the user cancels.
   virtual QString AskOpenFile(QWidget* parent, const QString& folder) = 0;
   virtual QString AskSaveFile(QWidget* parent, const QString& suggested) = 0;

@@ -12,6 +12,7 @@
 #include "FileError.h"
 #include "ParameterNames.h"
 #include "Procreation.h"
+#include "ProcreationJob.h"
 #include "RandomSource.h"
 #include "StandardStream.h"
 
@@ -178,6 +179,14 @@ int Procreate(const Path& file, const Path& output, const BreedOptions& options,
   if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
   if (doc.PatchCount(kWorkBank) < 2) {
     console.err << "Breeding needs at least 2 patches; " << NamedInput(file) << " holds 1\n";
+    return kExitFailed;
+  }
+  // Refused before any breeding: the editor holds a generation to the same limit.
+  const std::size_t parents = doc.PatchCount(kWorkBank);
+  if (GenerationSize(parents, options.children) > kMaxGenerationSize) {
+    console.err << NamedInput(file) << " holds " << parents << " patches: with " << options.children
+                << " children each, more than the " << kMaxGenerationSize
+                << " children one generation may hold\n";
     return kExitFailed;
   }
   doc.m_childrenPerParent = options.children;

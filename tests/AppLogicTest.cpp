@@ -56,8 +56,6 @@ TEST(CommandTableTest, EveryMenuItemAndKeyHasOneIdAndAHandlerUnlessGrey) {
     }
   }
   for (const KeyBinding& key : Accelerators()) EXPECT_TRUE(CommandFor(key.id)) << key.key;
-  EXPECT_EQ(ReceiveItemText(false), "&Receive");
-  EXPECT_EQ(ReceiveItemText(true), "Stop &Receiving");
 }
 
 TEST(PreferencesTest, WholeNumbersAreReadAsTyped) {

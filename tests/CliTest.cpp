@@ -12,6 +12,7 @@
 
 #include "CliCommands.h"
 #include "PanelDrawing.h"
+#include "ProcreationJob.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
@@ -73,6 +74,17 @@ TEST_F(CliTest, ExitCodesSayWhetherTheCommandLineOrAFileWasWrong) {
   WriteFile(Path("one.zpf"), DumpsOf({3}));
   EXPECT_EQ(cli::Merge({Path("junk.syx")}, Path("out.zpf"), Console()), 1);
   EXPECT_EQ(cli::Procreate(Path("one.zpf"), Path("out.zpf"), {}, 7, Console()), 1);
+  // A generation beyond the editor's limit: 10,001 parents with 1,000 children each.
+  const Bytes dump = DumpOf(FilledPatch(1));
+  Bytes many;
+  for (std::size_t i = 0; i <= kMaxGenerationSize / 1000; ++i)
+    many.insert(many.end(), dump.begin(), dump.end());
+  WriteFile(Path("many.zpf"), many);
+  cli::BreedOptions huge;
+  huge.children = 1000;
+  EXPECT_EQ(cli::Procreate(Path("many.zpf"), Path("out.zpf"), huge, 7, Console()), 1);
+  EXPECT_NE(m_err.str().find("10001 patches: with 1000 children each"), std::string::npos)
+      << m_err.str();
   for (const char* none : {"out.zpf", "r.zpf", "p.png"})
     EXPECT_FALSE(std::filesystem::exists(Path(none)));
   // Writing over an input is safe: inputs are read whole first.

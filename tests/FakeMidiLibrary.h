@@ -30,6 +30,7 @@ class FakeMidiLibrary final : public MidiLibrary {
   std::set<MidiDevice> failingInputs, failingOutputs;
   std::vector<std::string> calls;
   std::map<MidiHandle, Port> ports;
+  std::map<MidiHandle, std::string> errors;  // DeviceError's answers
   MidiHandle lastOpened = 0;
 
   // Queues System Exclusive bytes, one event each, and delivers them as one notification.
@@ -85,7 +86,10 @@ class FakeMidiLibrary final : public MidiLibrary {
   bool IsMidiOutIdle(MidiHandle) override { return true; }
   void CloseMidiIn(MidiHandle handle) override { Close("CloseMidiIn", handle); }
   void CloseMidiOut(MidiHandle handle) override { Close("CloseMidiOut", handle); }
-  std::string DeviceError(MidiHandle) override { return {}; }
+  std::string DeviceError(MidiHandle handle) override {
+    const auto it = errors.find(handle);
+    return it == errors.end() ? std::string() : it->second;
+  }
   std::uint64_t DroppedMidiIn(MidiHandle) override { return 0; }
 
  private:

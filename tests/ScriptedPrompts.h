@@ -12,6 +12,7 @@ namespace zephyl::test {
 class ScriptedPrompts final : public UserPrompts {
  public:
   void ShowError(QWidget*, const QString& message) override { errors << message; }
+  void ShowNotice(QWidget*, const QString& message) override { notices << message; }
   QString AskOpenFile(QWidget*, const QString&) override { return openAnswer; }
   QString AskSaveFile(QWidget*, const QString& suggested) override {
     saveSuggestions << suggested;
@@ -30,7 +31,7 @@ class ScriptedPrompts final : public UserPrompts {
 
   QString openAnswer, saveAnswer, folderAnswer;
   std::optional<Preferences> prefsAnswer;
-  QStringList errors, saveSuggestions, folderStarts;
+  QStringList errors, notices, saveSuggestions, folderStarts;
   int aboutShown = 0;
 };
 

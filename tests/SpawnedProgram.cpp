@@ -9,24 +9,55 @@
 #include <iterator>
 #include <thread>
 
+extern char** environ;
+
 namespace zephyl::test {
 
 namespace {
 constexpr auto kPoll = std::chrono::milliseconds(5);
 constexpr auto kTermWait = std::chrono::milliseconds(3000);
+constexpr auto kRunTimeout = std::chrono::seconds(20);
 
 std::string Slurp(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), {}};
 }
+
+std::vector<std::string> Merged(const Environment& env) {
+  Environment merged;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry(*e);
+    const auto eq = entry.find('=');
+    if (eq != std::string::npos) merged[entry.substr(0, eq)] = entry.substr(eq + 1);
+  }
+  for (const auto& [key, value] : env) {
+    if (value.empty()) {
+      merged.erase(key);
+    } else {
+      merged[key] = value;
+    }
+  }
+  std::vector<std::string> out;
+  for (const auto& [key, value] : merged) out.push_back(key + "=" + value);
+  return out;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> out;
+  for (std::string& s : strings) out.push_back(s.data());
+  out.push_back(nullptr);
+  return out;
+}
 }  // namespace
 
 SpawnedProgram::SpawnedProgram(const std::vector<std::string>& command,
-                               const std::filesystem::path& folder, const std::string& label)
+                               const std::filesystem::path& folder, const std::string& label,
+                               const Environment& env, int extraFd)
     : m_out(folder / (label + ".out")), m_err(folder / (label + ".err")) {
-  std::vector<char*> argv;
-  for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
+  std::vector<std::string> args = command;
+  std::vector<std::string> vars = Merged(env);
+  const std::vector<char*> argv = Pointers(args);
+  const std::vector<char*> envp = Pointers(vars);
   m_pid = fork();
   if (m_pid == 0) {
     const int out = open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -35,7 +66,8 @@ SpawnedProgram::SpawnedProgram(const std::vector<std::string>& command,
     dup2(none, 0);
     dup2(out, 1);
     dup2(err, 2);
-    execv(argv[0], argv.data());
+    if (extraFd >= 0) dup2(extraFd, 3);
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
 }
@@ -51,6 +83,7 @@ SpawnedProgram::~SpawnedProgram() {
 }
 
 std::optional<int> SpawnedProgram::Wait(std::chrono::milliseconds timeout) {
+  if (!Started()) return std::nullopt;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!m_status) {
     int raw = 0;
@@ -84,6 +117,24 @@ std::string SpawnedProgram::Out() const {
 
 std::string SpawnedProgram::Err() const {
   return Slurp(m_err);
+}
+
+std::optional<std::string> RunAndRead(const std::vector<std::string>& command,
+                                      const Environment& env) {
+  char name[] = "/tmp/zephyl-run-XXXXXX";
+  if (mkdtemp(name) == nullptr) return std::nullopt;
+  const std::filesystem::path folder(name);
+  std::optional<int> status;
+  std::string out;
+  {
+    SpawnedProgram program(command, folder, "run", env);
+    status = program.Wait(kRunTimeout);
+    out = program.Out();
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  if (status != 0) return std::nullopt;
+  return out;
 }
 
 }  // namespace zephyl::test

@@ -4,17 +4,22 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zephyl::test {
 
-// A program the test starts, with its output kept in files; killed when the object goes.
+// Variables to set for a program; an empty value takes the variable out.
+using Environment = std::map<std::string, std::string>;
+
+// A program the test starts, with its output kept in files (FOLDER/LABEL.out and .err); killed
+// when the object goes. `extraFd` becomes its descriptor 3 (Xvfb writes its display there).
 class SpawnedProgram {
  public:
   SpawnedProgram(const std::vector<std::string>& command, const std::filesystem::path& folder,
-                 const std::string& label);
+                 const std::string& label, const Environment& env = {}, int extraFd = -1);
   ~SpawnedProgram();
   SpawnedProgram(const SpawnedProgram&) = delete;
   SpawnedProgram& operator=(const SpawnedProgram&) = delete;
@@ -28,6 +33,7 @@ class SpawnedProgram {
   std::string Out() const;
   std::string Err() const;
   pid_t Pid() const { return m_pid; }
+  bool Started() const { return m_pid > 0; }
 
  private:
   pid_t m_pid = -1;
@@ -35,5 +41,9 @@ class SpawnedProgram {
   std::filesystem::path m_out;
   std::filesystem::path m_err;
 };
+
+// Runs a program to its end and returns its standard output; nothing when it failed.
+std::optional<std::string> RunAndRead(const std::vector<std::string>& command,
+                                      const Environment& env = {});
 
 }  // namespace zephyl::test

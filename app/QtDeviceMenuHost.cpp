@@ -1,0 +1,61 @@
+#include "QtDeviceMenuHost.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <algorithm>
+
+namespace zephyl {
+
+namespace {
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QtDeviceMenuHost::QtDeviceMenuHost(QMenuBar& bar, std::function<void(CommandId)> onCommand)
+    : m_bar(bar), m_onCommand(std::move(onCommand)) {}
+
+int QtDeviceMenuHost::PopupCount() {
+  const QList<QAction*> actions = m_bar.actions();
+  return static_cast<int>(
+      std::count_if(actions.begin(), actions.end(), [](QAction* a) { return a->menu(); }));
+}
+
+MenuHandle QtDeviceMenuHost::InsertPopup(int position, std::string_view title) {
+  auto* menu = new QMenu(Text(title), &m_bar);
+  QList<QAction*> popups;
+  for (QAction* action : m_bar.actions()) {
+    if (action->menu()) popups.push_back(action);
+  }
+  if (position >= 0 && position < popups.size()) {
+    m_bar.insertMenu(popups[position], menu);
+  } else {
+    m_bar.addMenu(menu);
+  }
+  m_menus.push_back(menu);
+  return static_cast<MenuHandle>(m_menus.size());
+}
+
+void QtDeviceMenuHost::AppendItem(MenuHandle menu, CommandId id, std::string_view text) {
+  // A device name is no mnemonic: an ampersand in it is shown as it is.
+  QAction* item = m_menus.at(static_cast<std::size_t>(menu - 1))
+                      ->addAction(Text(text).replace('&', QStringLiteral("&&")));
+  item->setCheckable(true);
+  item->setData(id);
+  QObject::connect(item, &QAction::triggered, item, [this, id] { m_onCommand(id); });
+  m_items[id] = item;
+}
+
+void QtDeviceMenuHost::CheckItem(MenuHandle, CommandId id, bool checked) {
+  if (QAction* item = Item(id)) item->setChecked(checked);
+}
+
+QAction* QtDeviceMenuHost::Item(CommandId id) const {
+  const auto it = m_items.find(id);
+  return it == m_items.end() ? nullptr : it->second;
+}
+
+}  // namespace zephyl
