@@ -1,5 +1,4 @@
 #include <jack/jack.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <mutex>
@@ -38,12 +37,7 @@ class JackBackend final : public MidiBackend {
     const char** ports = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE,
                                         input ? JackPortIsOutput : JackPortIsInput);
     if (ports == nullptr) return names;
-    const int self = static_cast<int>(getpid());
-    for (const char** port = ports; *port != nullptr; ++port) {
-      const std::string name = *port;
-      const std::string client = name.substr(0, name.find(':'));
-      if (jack_get_client_pid(client.c_str()) != self) names.push_back(name);
-    }
+    for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
     jack_free(ports);
     return names;
   }

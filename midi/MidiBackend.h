@@ -12,7 +12,7 @@
 namespace zephyl {
 
 // What the adapter needs to know of the MIDI system beyond RtMidi: the ports there are now
-// (without this process's own), whether the system itself still runs, and how much output it
+// (this process's own among them), whether the system itself still runs, and how much output it
 // takes at once. Thread-safe.
 class MidiBackend {
  public:

@@ -80,8 +80,18 @@ MidiDevice RtMidiLibrary::OfferOwnInput(const std::string& port) {
   return static_cast<MidiDevice>(GetNumInDevices() - 1);
 }
 
+std::set<std::string> RtMidiLibrary::SystemPorts() {
+  std::set<std::string> names;
+  if (!m_backend) return names;
+  for (const bool input : {true, false}) {
+    for (std::string& name : m_backend->Ports(input)) names.insert(std::move(name));
+  }
+  return names;
+}
+
 std::vector<std::string> RtMidiLibrary::ListedPorts(bool input) {
   std::vector<std::string> names = m_backend ? m_backend->Ports(input) : std::vector<std::string>{};
+  std::erase_if(names, [this](const std::string& name) { return m_ownPorts.contains(name); });
   if (input && m_ownInput && m_backend) names.push_back(kMidiClientName + (":" + *m_ownInput));
   return names;
 }
@@ -136,6 +146,9 @@ MidiHandle RtMidiLibrary::OpenPort(MidiNotificationWindow& window, MidiDevice de
   }
   const MidiHandle handle = m_nextHandle++;
   const bool own = IsOwnInput(input, device);
+  // The system names our ports itself (a second client of the same name gets a number), and
+  // tells no process which are its own: what appears while opening is ours.
+  const std::set<std::string> before = SystemPorts();
   Open open;
   open.window = &window;
   try {
@@ -150,6 +163,9 @@ MidiHandle RtMidiLibrary::OpenPort(MidiNotificationWindow& window, MidiDevice de
   } catch (const std::exception& error) {
     m_lastError = error.what();
     return kFailed;
+  }
+  for (const std::string& name : SystemPorts()) {
+    if (!before.contains(name) && m_ownPorts.insert(name).second) open.ownPorts.push_back(name);
   }
   m_open.emplace(handle, std::move(open));
   {
@@ -218,6 +234,9 @@ void RtMidiLibrary::Close(MidiHandle handle) {
   {
     std::lock_guard lock(m_watchMutex);
     m_watched.erase(handle);
+  }
+  if (Open* open = Find(handle)) {
+    for (const std::string& name : open->ownPorts) m_ownPorts.erase(name);
   }
   m_open.erase(handle);
 }

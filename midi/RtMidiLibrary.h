@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -64,6 +65,8 @@ class RtMidiLibrary final : public MidiLibrary {
     MidiNotificationWindow* window = nullptr;
     std::unique_ptr<RtMidiInput> input;
     std::unique_ptr<RtMidiOutput> output;
+    // The system's names of the ports opening it made.
+    std::vector<std::string> ownPorts;
   };
   // What the monitor knows of one open port.
   struct Watched {
@@ -76,6 +79,7 @@ class RtMidiLibrary final : public MidiLibrary {
 
   std::optional<std::string> Description(bool input, MidiDevice device);
   std::vector<std::string> ListedPorts(bool input);
+  std::set<std::string> SystemPorts();
   bool IsOwnInput(bool input, MidiDevice device) const;
   MidiHandle OpenPort(MidiNotificationWindow& window, MidiDevice device, bool input);
   void Close(MidiHandle handle);
@@ -93,6 +97,8 @@ class RtMidiLibrary final : public MidiLibrary {
   std::vector<std::string> m_inputs;  // as last listed: device numbers index these
   std::vector<std::string> m_outputs;
   std::optional<std::string> m_ownInput;
+  // Ports of this program: never offered as devices, so that it cannot talk to itself.
+  std::set<std::string> m_ownPorts;
   std::map<MidiHandle, Open> m_open;
   MidiHandle m_nextHandle = kMaxFailedHandle + 1;
   // Posted notifications hold this weakly: once it is gone, they do nothing.

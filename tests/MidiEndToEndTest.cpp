@@ -142,6 +142,9 @@ TEST_F(MidiEndToEndTest, PacedOutputHoldsItsRateWhileDumpsSentBackArriveInTheCur
   ASSERT_TRUE(sender.Open(0, kMenuOpenOptions));
   ASSERT_TRUE(receiver.Open(0, kMenuOpenOptions));
   receiver.Start();
+  // Our own ports, open now, are not offered as devices.
+  EXPECT_EQ(library.GetNumOutDevices(), 1);
+  EXPECT_EQ(library.GetNumInDevices(), 1);
   CQuensetDoc doc, received;
   doc.AppendPatches(0, std::vector<CPatch>(patches));
   received.SetCurrentBank(2);
