@@ -15,11 +15,11 @@ namespace zephyl::test {
 using Environment = std::map<std::string, std::string>;
 
 // A program the test starts, with its output kept in files (FOLDER/LABEL.out and .err); killed
-// when the object goes. `extraFd` becomes its descriptor 3 (Xvfb writes its display there).
+// when the object goes.
 class SpawnedProgram {
  public:
   SpawnedProgram(const std::vector<std::string>& command, const std::filesystem::path& folder,
-                 const std::string& label, const Environment& env = {}, int extraFd = -1);
+                 const std::string& label, const Environment& env = {});
   ~SpawnedProgram();
   SpawnedProgram(const SpawnedProgram&) = delete;
   SpawnedProgram& operator=(const SpawnedProgram&) = delete;
@@ -32,7 +32,6 @@ class SpawnedProgram {
   void Signal(int signal) const;
   std::string Out() const;
   std::string Err() const;
-  pid_t Pid() const { return m_pid; }
   bool Started() const { return m_pid > 0; }
 
  private:
