@@ -43,21 +43,13 @@ TEST(CommandTableTest, MenuItemsHaveOneIdEachAndDoWhatTheKeysTheyShowDo) {
 }
 
 TEST(PreferencesTest, WholeNumbersAreReadAsTyped) {
+  // clang-format off
   const std::pair<const char*, std::optional<int>> cases[] = {
-      {"5", 5},
-      {" 42 ", 42},
-      {"-3", -3},
-      {"+7", 7},
-      {"0", 0},
-      {"", {}},
-      {"  ", {}},
-      {"1.5", {}},
-      {"12a", {}},
-      {"+-2", {}},
-      {"2147483647", 2147483647},
-      {"2147483648", {}},
+      {"5", 5}, {" 42 ", 42}, {"-3", -3}, {"+7", 7}, {"0", 0}, {"", {}}, {"  ", {}}, {"1.5", {}},
+      {"12a", {}}, {"+-2", {}}, {"2147483647", 2147483647}, {"2147483648", {}},
       {"-2147483648", -2147483647 - 1},
   };
+  // clang-format on
   for (auto [text, expected] : cases) EXPECT_EQ(ParseWholeNumber(text), expected) << text;
 }
 
@@ -122,17 +114,16 @@ TEST(CommandLineTest, OneOptionalFile) {
     std::optional<std::filesystem::path> file;
     bool help, version, error;
   };
+  // clang-format off
   const Case cases[] = {
-      {{}, {}, false, false, false},
-      {{"bank.zpf"}, "bank.zpf", false, false, false},
-      {{"-"}, "-", false, false, false},
-      {{"--", "-odd.zpf"}, "-odd.zpf", false, false, false},
-      {{"--help"}, {}, true, false, false},
-      {{"-v"}, {}, false, true, false},
-      {{"--frobnicate"}, {}, false, false, true},
-      {{"a.zpf", "b.zpf"}, "a.zpf", false, false, true},
+      {{}, {}, false, false, false}, {{"bank.zpf"}, "bank.zpf", false, false, false},
+      {{"-"}, "-", false, false, false}, {{"--", "-odd.zpf"}, "-odd.zpf", false, false, false},
+      {{"--help"}, {}, true, false, false}, {{"-v"}, {}, false, true, false},
+      {{"--frobnicate"}, {}, false, false, true}, {{"a.zpf", "b.zpf"}, "a.zpf", false, false, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
     const CommandLine line = ParseCommandLine(c.args);
     EXPECT_EQ(line.file, c.file);
     EXPECT_EQ(line.help, c.help);
@@ -170,11 +161,9 @@ TEST(StagedJobTest, BreedingInSlicesDrawsExactlyAsOneRun) {
 }
 
 TEST(StagedJobTest, GenerationSizeCountsOnlyWhatIsBred) {
-  EXPECT_EQ(GenerationSize(1, 5), 0u);
-  EXPECT_EQ(GenerationSize(3, 0), 0u);
-  EXPECT_EQ(GenerationSize(3, -7), 0u);
-  EXPECT_EQ(GenerationSize(3, 5), 15u);
-  EXPECT_EQ(GenerationSize(100'000, 2'000'000'000), 200'000'000'000'000u);
+  const std::tuple<std::size_t, int, std::uint64_t> cases[] = {
+      {1, 5, 0}, {3, 0, 0}, {3, -7, 0}, {3, 5, 15}, {100'000, 2'000'000'000, 200'000'000'000'000}};
+  for (auto [parents, perParent, size] : cases) EXPECT_EQ(GenerationSize(parents, perParent), size);
 }
 
 TEST(StagedJobTest, LoadingInSlicesFindsWhatOneLoadFindsAndChangesNothingUntilApplied) {
