@@ -91,6 +91,14 @@ std::optional<MidiDevice> ChoosePort(RtMidiLibrary& library, bool input,
   return std::nullopt;
 }
 
+int CannotOpen(const char* kind, const std::string& port, const RtMidiLibrary& library,
+               Console console) {
+  console.err << "Cannot open the MIDI " << kind << " port \"" << port << '"';
+  if (!library.LastError().empty()) console.err << ": " << library.LastError();
+  console.err << '\n';
+  return kExitFailed;
+}
+
 void ShowProgress(std::size_t done, std::size_t total, std::ostream& err) {
   const auto filled = static_cast<int>(done * kProgressWidth / total);
   err << "\rSending [" << std::string(static_cast<std::size_t>(filled), '#')
@@ -183,10 +191,7 @@ int Send(const Path& file, const SendOptions& options, Console console) {
   const std::string name = *library->GetMidiOutDescription(*device);
   CPatchSender sender(*library);
   if (!sender.Open(*device, kMenuOpenOptions)) {
-    console.err << "Cannot open the MIDI output port \"" << name << "\"";
-    if (!library->LastError().empty()) console.err << ": " << library->LastError();
-    console.err << '\n';
-    return kExitFailed;
+    return CannotOpen("output", name, *library, console);
   }
   const std::size_t total = last - first;
   const bool progress = total > 1;
@@ -235,10 +240,7 @@ int Receive(const ReceiveOptions& options, Console console) {
   const std::string name = *library->GetMidiInDescription(*device);
   WatchedReceiver receiver(*library);
   if (!receiver.Open(*device, kMenuOpenOptions)) {
-    console.err << "Cannot open the MIDI input port \"" << name << "\"";
-    if (!library->LastError().empty()) console.err << ": " << library->LastError();
-    console.err << '\n';
-    return kExitFailed;
+    return CannotOpen("input", name, *library, console);
   }
   receiver.Start();
   CQuensetDoc doc;

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "MidiBackend.h"
+#include "RtMidiSupport.h"
 
 namespace zephyl {
 
@@ -14,14 +15,12 @@ constexpr std::size_t kAlsaBurstBytes = 4096;
 constexpr std::chrono::milliseconds kAlsaBurstPeriod{10};
 constexpr const char* kSequencerDevice = "/dev/snd/seq";
 
-void Ignore(RtMidiError::Type, const std::string&, void*) {}
-
 class AlsaBackend final : public MidiBackend {
  public:
   AlsaBackend(std::unique_ptr<RtMidiIn> in, std::unique_ptr<RtMidiOut> out)
       : m_in(std::move(in)), m_out(std::move(out)) {
-    m_in->setErrorCallback(Ignore);
-    m_out->setErrorCallback(Ignore);
+    m_in->setErrorCallback(IgnoreRtMidiError);
+    m_out->setErrorCallback(IgnoreRtMidiError);
   }
 
   RtMidi::Api RtApi() const override { return RtMidi::LINUX_ALSA; }

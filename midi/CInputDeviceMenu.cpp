@@ -8,28 +8,24 @@ void CInputDeviceMenu::Build(DeviceMenuHost& host, MidiLibrary& library, int pos
   m_hMenu = host.InsertPopup(position, title);
   m_nFirstId = firstId;
   m_nItems = std::max(library.GetNumInDevices(), 0);
-  for (int k = 0; k < m_nItems; ++k) {
-    const auto name = library.GetMidiInDescription(static_cast<MidiDevice>(k));
-    host.AppendItem(m_hMenu, firstId + k, name.value_or(std::string()));
-  }
+  AppendDeviceItems(host, m_hMenu, firstId, m_nItems, [&library](int k) {
+    return library.GetMidiInDescription(static_cast<MidiDevice>(k));
+  });
 }
 
 bool CInputDeviceMenu::Select(int n) {
   if (m_pPort == nullptr || m_pHost == nullptr) return false;
-  if (n < m_nItems) {
-    n += m_nFirstId;
-  } else if (n < m_nFirstId || n >= m_nFirstId + m_nItems) {
-    return false;
-  }
+  const auto chosen = ChosenItem(n, m_nFirstId, m_nItems);
+  if (!chosen) return false;
   for (CommandId id = m_nFirstId; id < m_nFirstId + m_nItems; ++id) {
-    if (id == n) {
+    if (id == *chosen) {
       m_pPort->Stop();
       m_pPort->Close();
-      m_pPort->Open(static_cast<MidiDevice>(n - m_nFirstId), kMenuOpenOptions);
+      m_pPort->Open(static_cast<MidiDevice>(id - m_nFirstId), kMenuOpenOptions);
       m_pPort->Start();
     }
     // Marked whether or not the device opened.
-    m_pHost->CheckItem(m_hMenu, id, id == n);
+    m_pHost->CheckItem(m_hMenu, id, id == *chosen);
   }
   return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace zephyl {
@@ -20,5 +22,20 @@ class DeviceMenuHost {
 
 // Device items take command ids from here on; the editor's own ids lie far above.
 inline constexpr CommandId kFirstDeviceCommandId = 101;
+
+// The command id that `n` chooses in a menu of `items` items from `firstId` on: n itself, or
+// the id of item n when n is below the item count; nothing when n is not the menu's.
+inline std::optional<CommandId> ChosenItem(int n, CommandId firstId, int items) {
+  if (n < items) return firstId + n;
+  if (n < firstId || n >= firstId + items) return std::nullopt;
+  return n;
+}
+
+// Appends one item per device, `name(k)` giving the name of device k.
+template <typename Name>
+void AppendDeviceItems(DeviceMenuHost& host, MenuHandle menu, CommandId firstId, int devices,
+                       Name name) {
+  for (int k = 0; k < devices; ++k) host.AppendItem(menu, firstId + k, name(k).value_or(""));
+}
 
 }  // namespace zephyl

@@ -2,30 +2,21 @@
 
 #include <stdexcept>
 
+#include "RtMidiSupport.h"
+
 namespace zephyl {
 
 namespace {
 // RtMidi's own queue is unused: messages come through the callback.
 constexpr unsigned kRtMidiQueueSize = 1;
 
-void IgnoreError(RtMidiError::Type, const std::string&, void*) {}
-
-// The index RtMidi gives the port now; the list may have changed since it was shown.
-template <typename Rt>
-unsigned FindPort(Rt& rt, const std::string& name) {
-  const unsigned count = rt.getPortCount();
-  for (unsigned n = 0; n < count; ++n) {
-    if (rt.getPortName(n) == name) return n;
-  }
-  throw std::runtime_error("The MIDI port \"" + name + "\" is not there any more");
-}
 }  // namespace
 
 RtMidiInput::RtMidiInput(RtMidi::Api api, const std::string& port, bool own,
                          std::function<void()> notify)
     : m_port(port), m_notify(std::move(notify)) {
   m_in = std::make_unique<RtMidiIn>(api, kMidiClientName, kRtMidiQueueSize);
-  m_in->setErrorCallback(IgnoreError);
+  m_in->setErrorCallback(IgnoreRtMidiError);
   m_in->ignoreTypes(false, true, true);  // System Exclusive in; clock and sensing out
   m_in->setCallback(&RtMidiInput::OnMessage, this);
   if (own) {
@@ -33,7 +24,7 @@ RtMidiInput::RtMidiInput(RtMidi::Api api, const std::string& port, bool own,
     m_in->openVirtualPort(port);
     return;
   }
-  m_in->openPort(FindPort(*m_in, port), "input");
+  m_in->openPort(FindRtMidiPort(*m_in, port), "input");
   if (!m_in->isPortOpen()) throw std::runtime_error("Cannot open the MIDI port \"" + port + "\"");
 }
 

@@ -4,6 +4,7 @@
 
 #include "OutputAssembler.h"
 #include "OutputPacer.h"
+#include "RtMidiSupport.h"
 
 namespace zephyl {
 
@@ -12,16 +13,6 @@ namespace {
 // How long closing waits for a writer stuck in the backend before leaving it behind.
 constexpr std::chrono::seconds kCloseWait{2};
 constexpr std::chrono::milliseconds kDrainWait{200};
-
-void IgnoreError(RtMidiError::Type, const std::string&, void*) {}
-
-unsigned FindPort(RtMidiOut& rt, const std::string& name) {
-  const unsigned count = rt.getPortCount();
-  for (unsigned n = 0; n < count; ++n) {
-    if (rt.getPortName(n) == name) return n;
-  }
-  throw std::runtime_error("The MIDI port \"" + name + "\" is not there any more");
-}
 
 }  // namespace
 
@@ -54,8 +45,8 @@ RtMidiOutput::RtMidiOutput(MidiBackend& backend, const std::string& port, const 
                            std::function<void()> ready)
     : m_port(port) {
   auto out = std::make_unique<RtMidiOut>(backend.RtApi(), kMidiClientName);
-  out->setErrorCallback(IgnoreError);
-  out->openPort(FindPort(*out, port), "output");
+  out->setErrorCallback(IgnoreRtMidiError);
+  out->openPort(FindRtMidiPort(*out, port), "output");
   if (!out->isPortOpen()) throw std::runtime_error("Cannot open the MIDI port \"" + port + "\"");
   m_shared = std::make_shared<Shared>(backend, std::move(out), pacing, std::move(ready));
   m_writer = std::thread(&RtMidiOutput::Write, m_shared);

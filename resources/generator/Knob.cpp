@@ -20,11 +20,6 @@ constexpr double kPointerHalfWidth = 1.0;
 constexpr double kGrooveWidth = 0.55;
 constexpr int kSamples = 16;
 
-double Smooth(double edge0, double edge1, double x) {
-  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
-
 }  // namespace
 
 double KnobAngle(int frame) {

@@ -15,11 +15,6 @@ constexpr double kLampY = 4.5;
 constexpr double kLensRadius = 3.4;
 constexpr double kBezelRadius = 4.4;
 
-double Smooth(double edge0, double edge1, double x) {
-  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
-
 }  // namespace
 
 Raster DrawLamp(bool lit) {

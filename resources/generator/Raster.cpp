@@ -51,4 +51,9 @@ double SegmentDistance2(double px, double py, double ax, double ay, double bx, d
   return ex * ex + ey * ey;
 }
 
+double Smooth(double edge0, double edge1, double x) {
+  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
+  return t * t * (3 - 2 * t);
+}
+
 }  // namespace zephyl::bitmaps

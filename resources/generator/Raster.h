@@ -41,6 +41,9 @@ using Scene = std::function<Colour(double x, double y)>;
 // Renders `scene` with `samples` x `samples` points per pixel, averaged: anti-aliasing.
 Raster Render(int width, int height, int samples, const Scene& scene);
 
+// 0 below edge0, 1 above edge1, an S-curve between: soft edges for anti-aliased shapes.
+double Smooth(double edge0, double edge1, double x);
+
 // Squared distance from (px, py) to the segment from (ax, ay) to (bx, by).
 double SegmentDistance2(double px, double py, double ax, double ay, double bx, double by);
 
