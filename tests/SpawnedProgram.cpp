@@ -91,11 +91,12 @@ std::optional<int> SpawnedProgram::Wait(std::chrono::milliseconds timeout) {
 }
 
 bool SpawnedProgram::WaitForOutput(const std::string& text, std::chrono::milliseconds timeout,
-                                   bool error) const {
+                                   bool error) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
+    const bool ended = Wait(std::chrono::milliseconds(0)).has_value();
     if ((error ? Err() : Out()).find(text) != std::string::npos) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (ended || std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(kPoll);
   }
 }

@@ -26,9 +26,9 @@ class SpawnedProgram {
 
   // The exit status once it has ended within `timeout`; nothing if it still runs.
   std::optional<int> Wait(std::chrono::milliseconds timeout);
-  // True once its standard output or error holds `text`.
+  // True once its standard output or error holds `text`; false at once when it ends without.
   bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout,
-                     bool error = false) const;
+                     bool error = false);
   void Signal(int signal) const;
   std::string Out() const;
   std::string Err() const;
