@@ -1,8 +1,6 @@
 // The real editor under a private X server, driven with xdotool as a person would; with MIDI,
 // over a private JACK server to an instrument stand-in.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <QColor>
@@ -30,7 +28,6 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t kSeed = 4711;
 constexpr std::size_t kPatchCount = 4;
-constexpr std::size_t kNoteSize = 3;
 constexpr auto kStartTimeout = 10s;
 constexpr auto kSaveTimeout = 5s;
 constexpr auto kSettleTimeout = 5s;
@@ -45,55 +42,24 @@ constexpr std::size_t kClickedButton = 51;
 constexpr PanelPoint kNowhere{540, 240};  // below the knobs: hovering there picks nothing
 const QRect kDisplays(0, 150, 150, kPanelHeight - 150);  // value, bank and patch number
 
-// An X server of our own on a display number it picks, gone with this object.
-class PrivateDisplay {
- public:
-  explicit PrivateDisplay(const std::filesystem::path& folder) {
-    std::array<int, 2> pipe{};
-    if (::pipe(pipe.data()) != 0) return;
-    m_server = std::make_unique<SpawnedProgram>(
-        std::vector<std::string>{"/usr/bin/env", "Xvfb", "-displayfd", "3", "-screen", "0",
-                                 "1024x768x24", "-nolisten", "tcp"},
-        folder, "xvfb", Environment{}, pipe[1]);
-    ::close(pipe[1]);
-    pollfd ready{pipe[0], POLLIN, 0};
-    std::string number;
-    char c = 0;
-    while (::poll(&ready, 1, static_cast<int>(std::chrono::milliseconds(kStartTimeout).count())) >
-               0 &&
-           ::read(pipe[0], &c, 1) == 1 && c != '\n') {
-      number += c;
+// The fewest pixels of any of `images` that differ noticeably from `screen` at `origin`, counted
+// up to one more than allowed.
+int DifferingPixels(const QImage& screen, QPoint origin, const std::vector<QImage>& images) {
+  int best = kMaxDifferingPixels + 1;
+  for (const QImage& image : images) {
+    int differing = 0;
+    for (int y = 0; y < image.height() && differing < best; ++y) {
+      for (int x = 0; x < image.width() && differing < best; ++x) {
+        const QPoint at = origin + QPoint(x, y);
+        const QRgb a = screen.valid(at) ? screen.pixel(at) : ~image.pixel(x, y);
+        const QRgb b = image.pixel(x, y);
+        differing += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                               std::abs(qBlue(a) - qBlue(b))}) > kChannelTolerance;
+      }
     }
-    ::close(pipe[0]);
-    if (!number.empty()) m_display = ":" + number;
+    best = std::min(best, differing);
   }
-  const std::string& Name() const { return m_display; }
-  std::string Log() const { return m_server ? m_server->Err() : std::string(); }
-
- private:
-  std::unique_ptr<SpawnedProgram> m_server;
-  std::string m_display;
-};
-
-PanelPoint CentreOf(const PanelRect& r) {
-  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// Pixels of `expected` that differ noticeably from `screen` at `origin`, counted up to `limit`.
-int DifferingPixels(const QImage& screen, QPoint origin, const QImage& expected, int limit) {
-  int differing = 0;
-  for (int y = 0; y < expected.height() && differing <= limit; ++y) {
-    for (int x = 0; x < expected.width() && differing <= limit; ++x) {
-      const QPoint at = origin + QPoint(x, y);
-      if (!screen.valid(at)) return limit + 1;
-      const QRgb a = screen.pixel(at);
-      const QRgb b = expected.pixel(x, y);
-      const int diff = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                 std::abs(qBlue(a) - qBlue(b))});
-      if (diff > kChannelTolerance) ++differing;
-    }
-  }
-  return differing;
+  return best;
 }
 
 // The panel as the replayed editor draws it, once for each phase of the blinking light.
@@ -111,23 +77,20 @@ std::vector<QImage> PanelImages(CPanelEditor& editor) {
   return images;
 }
 
-// The fewest differing pixels of any of `images` at `origin`.
-int BestMatch(const QImage& screen, QPoint origin, const std::vector<QImage>& images) {
-  int best = kMaxDifferingPixels + 1;
-  for (const QImage& image : images) {
-    best = std::min(best, DifferingPixels(screen, origin, image, kMaxDifferingPixels));
-  }
-  return best;
-}
-
 class AppEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directory(m_folder / "runtime");
     std::filesystem::permissions(m_folder / "runtime", std::filesystem::perms::owner_all);
-    m_display = std::make_unique<PrivateDisplay>(m_folder.Path());
-    ASSERT_FALSE(m_display->Name().empty()) << "cannot start Xvfb: " << m_display->Log();
-    m_env = {{"DISPLAY", m_display->Name()},
+    // An X server of our own, on a display number it picks and writes out.
+    m_xvfb = std::make_unique<SpawnedProgram>(
+        std::vector<std::string>{"/usr/bin/env", "Xvfb", "-displayfd", "1", "-screen", "0",
+                                 "1024x768x24", "-nolisten", "tcp"},
+        m_folder.Path(), "xvfb");
+    ASSERT_TRUE(m_xvfb->WaitForOutput("\n", kStartTimeout))
+        << "cannot start Xvfb: " << m_xvfb->Err();
+    const std::string display = m_xvfb->Out();
+    m_env = {{"DISPLAY", ":" + display.substr(0, display.find('\n'))},
              {"XDG_RUNTIME_DIR", (m_folder / "runtime").string()},
              {"XDG_CONFIG_HOME", (m_folder / "config").string()},
              {"QT_QPA_PLATFORM", ""},
@@ -137,26 +100,23 @@ class AppEndToEndTest : public ::testing::Test {
              // Under the sanitizers: leaks are checked in-process; Qt's caches at exit are not
              // ours.
              {"ASAN_OPTIONS", "detect_leaks=0"}};
-  }
-
-  // A bank of random patches, saved in the test's folder.
-  std::filesystem::path WriteBank() {
-    const auto bank = m_folder / "bank.zpf";
+    // A bank of random patches, and the document the editor makes of it.
     CQuensetDoc doc;
     SeededRandom random(kSeed);
     std::vector<CPatch> patches(kPatchCount);
     for (CPatch& p : patches) p.Randomize(random);
     doc.AppendPatches(0, std::move(patches));
-    SaveBankFile(doc, bank);
-    return bank;
+    SaveBankFile(doc, m_bank);
+    LoadBankFile(m_doc, m_bank);
   }
 
-  // Starts the editor on `bank` and waits for its window, which shows one of `images`; prints
+  // Starts the editor on the bank and waits for its window, which shows one of `images`; prints
   // the time from start to first paint.
-  void StartEditor(const std::filesystem::path& bank, const std::vector<QImage>& images) {
+  void StartEditor(const std::vector<QImage>& images) {
     const auto launched = std::chrono::steady_clock::now();
-    m_app = std::make_unique<SpawnedProgram>(
-        std::vector<std::string>{ZEPHYL_APP_PATH, bank.string()}, m_folder.Path(), "zephyl", m_env);
+    m_app =
+        std::make_unique<SpawnedProgram>(std::vector<std::string>{ZEPHYL_APP_PATH, m_bank.string()},
+                                         m_folder.Path(), "zephyl", m_env);
     ASSERT_TRUE(m_app->Started());
     const std::regex painted("first paint at ([0-9]+) ns");
     std::smatch match;
@@ -170,7 +130,7 @@ class AppEndToEndTest : public ::testing::Test {
     const auto startup = std::chrono::duration<double, std::milli>(firstPaint - launched);
     std::cout << "Start-up to first paint: " << startup.count() << " ms" << std::endl;
 
-    const std::string title = "^" + bank.filename().string() + " - Zephyl$";
+    const std::string title = "^" + m_bank.filename().string() + " - Zephyl$";
     const auto window = Xdo({"search", "--sync", "--onlyvisible", "--name", title});
     ASSERT_TRUE(window) << "no window titled " << title;
     m_window = window->substr(0, window->find('\n'));
@@ -186,7 +146,7 @@ class AppEndToEndTest : public ::testing::Test {
     ASSERT_FALSE(screen.isNull());
     int best = kMaxDifferingPixels + 1;
     for (int y = 0; y <= kMaxMenuBarHeight; ++y) {
-      const int differing = BestMatch(screen, windowAt + QPoint(0, y), images);
+      const int differing = DifferingPixels(screen, windowAt + QPoint(0, y), images);
       if (differing < best) {
         best = differing;
         m_panelOrigin = windowAt + QPoint(0, y);
@@ -211,6 +171,18 @@ class AppEndToEndTest : public ::testing::Test {
     return Xdo({"mousemove", "--sync", std::to_string(m_panelOrigin.x() + p.x),
                 std::to_string(m_panelOrigin.y() + p.y)});
   }
+  // Clicks there, and moves the pointer away where hovering picks nothing.
+  bool ClickAt(PanelPoint p) { return PointAt(p) && Xdo({"click", "1"}) && PointAt(kNowhere); }
+  PanelPoint Centre(std::size_t control) const {
+    const PanelRect& r = m_panel.Tables().controls[control].m_hitRect;
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  }
+  // The bank file the replayed document makes.
+  Bytes BankBytes() const {
+    MemoryByteSink sink;
+    SaveBank(m_doc, sink);
+    return sink.Bytes();
+  }
 
   QImage Screenshot() {
     const auto shot = m_folder / ("shot" + std::to_string(++m_shots) + ".png");
@@ -224,7 +196,7 @@ class AppEndToEndTest : public ::testing::Test {
     const auto start = std::chrono::steady_clock::now();
     int best = kMaxDifferingPixels + 1;
     do {
-      best = std::min(best, BestMatch(Screenshot(), m_panelOrigin + area.topLeft(), images));
+      best = std::min(best, DifferingPixels(Screenshot(), m_panelOrigin + area.topLeft(), images));
     } while (best > kMaxDifferingPixels &&
              std::chrono::steady_clock::now() - start < kSettleTimeout);
     return best;
@@ -241,8 +213,13 @@ class AppEndToEndTest : public ::testing::Test {
   }
 
   TempFolder m_folder;
-  std::unique_ptr<PrivateDisplay> m_display;
+  std::unique_ptr<SpawnedProgram> m_xvfb;
   Environment m_env;
+  const std::filesystem::path m_bank = m_folder / "bank.zpf";
+  // What the person at the editor does, carried out on a document and a panel directly.
+  CQuensetDoc m_doc;
+  NullPanelHost m_host;
+  CPanelEditor m_panel{m_doc, m_host};
   std::unique_ptr<SpawnedProgram> m_app;
   std::string m_window;
   QPoint m_panelOrigin;
@@ -250,57 +227,44 @@ class AppEndToEndTest : public ::testing::Test {
 };
 
 TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
-  const auto bank = WriteBank();
-  // What the person below does, carried out on a document and a panel directly.
-  CQuensetDoc doc;
-  LoadBankFile(doc, bank);
   SeededRandom random(kSeed);
-  CBankEditor commands(doc, random);
-  NullPanelHost host;
-  CPanelEditor panel(doc, host);
-  const std::vector<QImage> opened = PanelImages(panel);
+  CBankEditor commands(m_doc, random);
+  const std::vector<QImage> opened = PanelImages(m_panel);
   for (BankCommand c :
        {BankCommand::Delete, BankCommand::Next, BankCommand::Cut, BankCommand::Paste}) {
     commands.Execute(c);
   }
-  const PanelPoint knobAt = CentreOf(panel.Tables().controls[kDraggedKnob].m_hitRect);
+  const PanelPoint knobAt = Centre(kDraggedKnob), buttonAt = Centre(kClickedButton);
   // Up turns the knob up; down where up would reach the end of its range.
-  const std::uint8_t before = doc.CurrentPatch().m_values[kDraggedKnob];
+  const std::uint8_t before = m_doc.CurrentPatch().m_values[kDraggedKnob];
   const int up = before + kDragPixels <= CPatch::Range(kDraggedKnob) ? kDragPixels : -kDragPixels;
   const PanelPoint dragTo{knobAt.x, knobAt.y - up};
-  const PanelPoint buttonAt = CentreOf(panel.Tables().controls[kClickedButton].m_hitRect);
-  panel.OnMouseMove(knobAt);
-  panel.OnLButtonDown(knobAt);
-  panel.OnMouseMove(dragTo);
-  panel.OnLButtonUp();
-  panel.OnMouseMove(buttonAt);
-  panel.OnLButtonDown(buttonAt);
-  panel.OnLButtonUp();
-  panel.OnMouseMove(kNowhere);
-  ASSERT_EQ(doc.CurrentPatch().m_values[kDraggedKnob], before + up);
-  const std::vector<QImage> edited = PanelImages(panel);
+  // Pressed on the knob, released after the drag; a click on the button.
+  for (PanelPoint p : {knobAt, dragTo, buttonAt}) {
+    m_panel.OnMouseMove(p);
+    if (p != dragTo) m_panel.OnLButtonDown(p);
+    if (p != knobAt) m_panel.OnLButtonUp();
+  }
+  m_panel.OnMouseMove(kNowhere);
+  ASSERT_EQ(m_doc.CurrentPatch().m_values[kDraggedKnob], before + up);
+  const std::vector<QImage> edited = PanelImages(m_panel);
   for (BankCommand c : {BankCommand::Procreate, BankCommand::NextBank}) commands.Execute(c);
-  const std::vector<QImage> bred = PanelImages(panel);
-  MemoryByteSink sink;
-  SaveBank(doc, sink);
+  const std::vector<QImage> bred = PanelImages(m_panel);
 
-  StartEditor(bank, opened);
-  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_NO_FATAL_FAILURE(StartEditor(opened));
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Delete", "Up", "ctrl+x", "ctrl+v"}));
   ASSERT_TRUE(PointAt(knobAt));
   ASSERT_TRUE(Xdo({"mousedown", "1"}));
   ASSERT_TRUE(PointAt(dragTo));
   ASSERT_TRUE(Xdo({"mouseup", "1"}));
-  ASSERT_TRUE(PointAt(buttonAt));
-  ASSERT_TRUE(Xdo({"click", "1"}));
-  ASSERT_TRUE(PointAt(kNowhere));
+  ASSERT_TRUE(ClickAt(buttonAt));
   EXPECT_LE(ShowsPanel(edited), kMaxDifferingPixels) << "the knob and button edits do not show";
 
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p"}));  // "&Run", "&Procreate"
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Right", "ctrl+s"}));
-  const Bytes saved = WaitForFile(bank, sink.Bytes());
-  EXPECT_EQ(saved.size(), sink.Bytes().size());
-  EXPECT_TRUE(saved == sink.Bytes()) << "the saved bank differs from the edits made";
+  const Bytes saved = WaitForFile(m_bank, BankBytes());
+  EXPECT_TRUE(saved == BankBytes())
+      << "the saved bank differs from the edits made: " << saved.size() << " bytes";
   EXPECT_LE(ShowsPanel(bred), kMaxDifferingPixels) << "the bred bank's patch does not show";
   ExitEditor();
 }
@@ -316,43 +280,32 @@ TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {
   ASSERT_TRUE(standIn.WaitForOutput("ready", kStartTimeout)) << standIn.Err();
   m_env["ZEPHYL_MIDI_API"] = "jack";
 
-  // Each dump sent comes back and goes in after the current patch, as the new current patch.
-  const auto bank = WriteBank();
-  CQuensetDoc doc;
-  LoadBankFile(doc, bank);
-  NullPanelHost host;
-  CPanelEditor panel(doc, host);
-  const std::vector<QImage> opened = PanelImages(panel);
-  const Dump dump = CPatchSender::BuildDump(doc.CurrentPatch(), doc.m_globalChannel, 0);
+  // Each dump sent comes back, with the header it went out with, and goes in after the current
+  // patch as the new current patch.
+  const std::vector<QImage> opened = PanelImages(m_panel);
+  const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), m_doc.m_globalChannel, 0);
   const Bytes sent(dump.begin(), dump.end());
-  // What comes back is the patch with the header the dump went out with.
   CPatch back;
-  back.CopyFrom(doc.CurrentPatch());
+  back.CopyFrom(m_doc.CurrentPatch());
   std::copy_n(sent.begin(), kHeaderSize, back.m_header.begin());
-  const Bytes noteOn = {0x9A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};  // slot A: 11
-  const Bytes noteOff = {0x8A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};
+  const Bytes notes = {0x9A, CPatchSender::kTestNote, CPatchSender::kTestVelocity,  // slot A: 11
+                       0x8A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};
 
-  StartEditor(bank, opened);
-  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_NO_FATAL_FAILURE(StartEditor(opened));
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+s", "r"}));  // "&SysEx", "&Receive"
   ASSERT_TRUE(Xdo({"key", "Return"}));
   EXPECT_EQ(WaitForFile(record, sent), sent);
-  doc.InsertCopyAfter(back);
-  EXPECT_LE(ShowsPanel(PanelImages(panel)), kMaxDifferingPixels)
+  m_doc.InsertCopyAfter(back);
+  EXPECT_LE(ShowsPanel(PanelImages(m_panel)), kMaxDifferingPixels)
       << "the dump sent back does not show";
 
-  ASSERT_TRUE(PointAt(CentreOf(panel.Tables().controls[kSendButton].m_hitRect)));
-  ASSERT_TRUE(Xdo({"click", "1"}));
-  ASSERT_TRUE(PointAt(CentreOf(panel.Tables().controls[kTrigButton].m_hitRect)));
-  ASSERT_TRUE(Xdo({"click", "1"}));
-  ASSERT_TRUE(PointAt(kNowhere));
-  const Bytes all = Concat({sent, sent, noteOn, noteOff});
+  ASSERT_TRUE(ClickAt(Centre(kSendButton)));
+  ASSERT_TRUE(ClickAt(Centre(kTrigButton)));
+  const Bytes all = Concat({sent, sent, notes});
   EXPECT_EQ(WaitForFile(record, all), all);
-  doc.InsertCopyAfter(back);
+  m_doc.InsertCopyAfter(back);
   ASSERT_TRUE(Xdo({"key", "ctrl+s"}));
-  MemoryByteSink sink;
-  SaveBank(doc, sink);
-  EXPECT_TRUE(WaitForFile(bank, sink.Bytes()) == sink.Bytes())
+  EXPECT_TRUE(WaitForFile(m_bank, BankBytes()) == BankBytes())
       << "the bank saved is not the one received";
 
   // The instrument goes away: a message that waits for nobody, over the panel's top; below it
@@ -363,8 +316,8 @@ TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {
       << "no message about the port that went away";
   ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
   ASSERT_TRUE(Xdo({"key", "Down"}));
-  doc.SetCurrentIndex(0, doc.CurrentIndex(0) - 1);
-  EXPECT_LE(ShowsPanel(PanelImages(panel), kDisplays), kMaxDifferingPixels);
+  m_doc.SetCurrentIndex(0, m_doc.CurrentIndex(0) - 1);
+  EXPECT_LE(ShowsPanel(PanelImages(m_panel), kDisplays), kMaxDifferingPixels);
   ExitEditor();
 }
 

@@ -1,9 +1,11 @@
-#include <gtest/gtest.h>
+// The window: menus, keys, dialogs, files and long work.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,30 +13,23 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSettings>
-#include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <thread>
 
-#include "BankFile.h"
+#include "AppFixture.h"
 #include "CAboutDlg.h"
-#include "CMainFrame.h"
 #include "CPrefsDlg.h"
 #include "CQuensetApp.h"
-#include "CQuensetView.h"
-#include "CommandIds.h"
-#include "FakeMidiLibrary.h"
-#include "ScriptedPrompts.h"
-#include "TestPatches.h"
+#include "CommandTable.h"
 
-namespace zephyl {
+namespace zephyl::test {
 namespace {
 
-using namespace test;
+using AppWindowTest = AppFixture;
 
-constexpr std::uint32_t kSeed = 1234;
-
-// Every popup as one line: items by text, [keys shown], (grey), "-" for separators.
+// Every popup as one line: items by text, [keys shown], (grey), * when checked, "-" for
+// separators.
 QStringList MenuLines(QMenuBar* bar) {
   QStringList lines;
   for (QAction* popup : bar->actions()) {
@@ -44,6 +39,7 @@ QStringList MenuLines(QMenuBar* bar) {
       QString item = a->isSeparator() ? QStringLiteral("-") : a->text();
       if (!a->shortcut().isEmpty()) item += " [" + a->shortcut().toString() + "]";
       if (!a->isEnabled()) item += " (grey)";
+      if (a->isChecked()) item += " *";
       items << item;
     }
     lines << popup->text() + ": " + items.join(", ");
@@ -51,39 +47,9 @@ QStringList MenuLines(QMenuBar* bar) {
   return lines;
 }
 
-class AppWindowTest : public ::testing::Test {
- protected:
-  AppWindowTest() { ClearRecent(); }
-
-  CMainFrame& Frame(ProgressTiming timing = {}) {
-    if (!m_frame) {
-      m_frame = std::make_unique<CMainFrame>(m_doc, m_prompts, m_midi, kSeed, timing);
-      m_frame->onCommand = [this](int id) { m_ran.push_back(id); };
-    }
-    return *m_frame;
-  }
-  void Show() {
-    Frame().show();
-    Frame().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-    Frame().View().setFocus();
-  }
-  std::filesystem::path Bank(const std::string& name, std::initializer_list<int> marks) {
-    const auto path = m_folder / name;
-    WriteFile(path, DumpsOf(marks));
-    return path;
-  }
-  static void ClearRecent() { QSettings("zephyl", "zephyl").clear(); }
-
-  TempFolder m_folder;
-  FakeMidiLibrary m_midi;
-  CQuensetDoc m_doc;
-  ScriptedPrompts m_prompts;
-  std::unique_ptr<CMainFrame> m_frame;
-  std::vector<int> m_ran;
-};
-
-TEST_F(AppWindowTest, MenuTreeTextsKeysAndGreyItems) {
+TEST_F(AppWindowTest, MenusTitleSizeAndAboutBox) {
+  m_midi.inputs = {"In A", "R&B"};
+  Show();
   const QStringList expected = {
       "&File: &Clear Bank [Ctrl+N], &Open... [Ctrl+O], &Save [Ctrl+S], Save &As..., -, "
       "Explode Bank, -, Recent File (grey), -, E&xit",
@@ -94,85 +60,71 @@ TEST_F(AppWindowTest, MenuTreeTextsKeysAndGreyItems) {
       "&Patch: Next [Up], Prev [Down], Next 50 [Shift+Up], Prev 50 [Shift+Down], "
       "Next and Send [PgUp], Prev and Send [PgDown], -, Next bank [Right], Prev bank [Left]",
       "&SysEx: &Send [Return], &Receive",
-      "&Input Device: ",
-      "&Output Device: ",
+      "&Input Device: In A *, R&&B",
+      "&Output Device: Out A *",
       "&Help: &About Zephyl...",
   };
   EXPECT_EQ(MenuLines(Frame().menuBar()), expected);
   EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
-}
-
-TEST_F(AppWindowTest, FixedSizeWithoutMaximize) {
-  Show();
+  // Fixed in size: the drawn panel does not scale.
   EXPECT_EQ(Frame().size(), QSize(kFrameWidth, kFrameHeight));
   EXPECT_EQ(Frame().minimumSize(), Frame().maximumSize());
   EXPECT_FALSE(Frame().windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(Frame().windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_EQ(Frame().View().height(), kFrameHeight - Frame().menuBar()->height());
+  EXPECT_EQ(View().height(), kFrameHeight - Frame().menuBar()->height());
+
+  CAboutDlg about;
+  EXPECT_EQ(about.windowTitle(), "About quenset");
+  QStringList texts;
+  for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+  EXPECT_TRUE(texts.contains("Zephyl 0.65"));
+  EXPECT_TRUE(texts.contains("A patch editor and patch generator for the NordLead and NordLead2"));
+  EXPECT_EQ(texts.count(""), 2) << "two icons";
 }
 
 TEST_F(AppWindowTest, EveryKeyReachesItsCommandWhileTheViewHasFocus) {
-  struct Case {
-    Qt::Key key;
-    Qt::KeyboardModifiers mods;
-    int id;
-  };
-  const Case cases[] = {
-      {Qt::Key_N, Qt::ControlModifier, cmd::kFileNew},
-      {Qt::Key_S, Qt::ControlModifier, cmd::kFileSave},
-      {Qt::Key_C, Qt::ControlModifier, cmd::kEditCopy},
-      {Qt::Key_Insert, Qt::ControlModifier, cmd::kEditCopy},
-      {Qt::Key_X, Qt::ControlModifier, cmd::kEditCut},
-      {Qt::Key_Delete, Qt::ShiftModifier, cmd::kEditCut},
-      {Qt::Key_V, Qt::ControlModifier, cmd::kEditPaste},
-      {Qt::Key_Insert, Qt::ShiftModifier, cmd::kEditPaste},
-      {Qt::Key_Z, Qt::ControlModifier, cmd::kEditUndo},
-      {Qt::Key_Backspace, Qt::AltModifier, cmd::kEditUndo},
-      {Qt::Key_F6, Qt::NoModifier, cmd::kNextPane},
-      {Qt::Key_F6, Qt::ShiftModifier, cmd::kPrevPane},
-      {Qt::Key_Up, Qt::NoModifier, cmd::kNext},
-      {Qt::Key_Down, Qt::NoModifier, cmd::kPrev},
-      {Qt::Key_Up, Qt::ShiftModifier, cmd::kNext50},
-      {Qt::Key_Down, Qt::ShiftModifier, cmd::kPrev50},
-      {Qt::Key_PageUp, Qt::NoModifier, cmd::kNextAndSend},
-      {Qt::Key_PageDown, Qt::NoModifier, cmd::kPrevAndSend},
-      {Qt::Key_Right, Qt::NoModifier, cmd::kNextBank},
-      {Qt::Key_Left, Qt::NoModifier, cmd::kPrevBank},
-      {Qt::Key_Delete, Qt::NoModifier, cmd::kDelete},
-      {Qt::Key_Return, Qt::NoModifier, cmd::kSendKey},
-      {Qt::Key_Enter, Qt::KeypadModifier, cmd::kSendKey},
-  };
-  Show();
-  for (const Case& c : cases) {
-    m_ran.clear();
-    QTest::keyClick(&Frame().View(), c.key, c.mods);
-    EXPECT_EQ(m_ran, std::vector<int>{c.id})
-        << QKeySequence(c.key | c.mods).toString().toStdString();
-  }
-  // Ctrl+O asks for a file; the script cancels.
-  m_ran.clear();
-  QTest::keyClick(&Frame().View(), Qt::Key_O, Qt::ControlModifier);
-  EXPECT_EQ(m_ran, std::vector<int>{cmd::kFileOpen});
-}
-
-TEST_F(AppWindowTest, AltRThenPProcreatesAndGreyItemsDoNothing) {
   m_doc.AppendPatches(0, FilledPatches({1, 2}));
   Show();
+  // "&Run", "&Procreate" by their mnemonics.
   QTest::keyClick(&Frame(), Qt::Key_R, Qt::AltModifier);
   QMenu* run = Frame().menuBar()->actions()[2]->menu();
   ASSERT_TRUE(QTest::qWaitFor([run] { return run->isVisible(); }));
   QTest::keyClick(run, Qt::Key_P);
   EXPECT_EQ(m_ran, std::vector<int>{cmd::kProcreate});
   EXPECT_EQ(m_doc.PatchCount(1), 10u);
-  EXPECT_EQ(m_doc.CurrentBank(), 0u);
 
-  m_ran.clear();
-  for (int grey : {cmd::kRandomBank, cmd::kEvolvePatch, cmd::kEditInsert, cmd::kEditUndo}) {
-    Frame().MenuAction(grey)->trigger();
+  using enum Action;
+  using B = BankCommand;
+  struct Case {
+    const char* keys;
+    Action action;
+    BankCommand bank = B::Next;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"Ctrl+N", NewDocument}, {"Ctrl+O", Open}, {"Ctrl+S", Save}, {"Ctrl+C", Bank, B::Copy},
+      {"Ctrl+Ins", Bank, B::Copy}, {"Ctrl+X", Bank, B::Cut}, {"Shift+Del", Bank, B::Cut},
+      {"Ctrl+V", Bank, B::Paste}, {"Shift+Ins", Bank, B::Paste}, {"Ctrl+Z", Nothing},
+      {"Alt+Backspace", Nothing}, {"F6", Nothing}, {"Shift+F6", Nothing}, {"Up", Bank, B::Next},
+      {"Down", Bank, B::Prev}, {"Shift+Up", Bank, B::Next50}, {"Shift+Down", Bank, B::Prev50},
+      {"PgUp", Bank, B::NextAndSend}, {"PgDown", Bank, B::PrevAndSend},
+      {"Right", Bank, B::NextBank}, {"Left", Bank, B::PrevBank}, {"Del", Bank, B::Delete},
+      {"Return", Send}, {"Enter", Send},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    m_ran.clear();
+    const QKeyCombination key = QKeySequence(c.keys, QKeySequence::PortableText)[0];
+    // The keypad's Enter, which is the main one's twin.
+    const auto pad = key.key() == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(&View(), key.key(), key.keyboardModifiers() | pad);
+    ASSERT_EQ(m_ran.size(), 1u);
+    const std::optional<Command> command = CommandFor(m_ran[0]);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->action, c.action);
+    EXPECT_EQ(command->bank, c.bank);
   }
-  EXPECT_TRUE(m_ran.empty());
-  Frame().MenuAction(cmd::kRandomPatch)->trigger();
-  EXPECT_EQ(m_ran, std::vector<int>{cmd::kRandomPatch});
 }
 
 TEST_F(AppWindowTest, PreferencesRefuseTheFirstBadFieldAndFocusIt) {
@@ -185,23 +137,24 @@ TEST_F(AppWindowTest, PreferencesRefuseTheFirstBadFieldAndFocusIt) {
   dialog.show();
   dialog.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-
-  const std::pair<PrefField, const char*> bad[] = {
-      {PrefField::Mutation, "101"}, {PrefField::Mutation, "0"},    {PrefField::SlotC, "17"},
-      {PrefField::Global, "0"},     {PrefField::Children, "many"},
+  // Each refused with the focus elsewhere; the field refused takes it.
+  const std::tuple<PrefField, const char*, PrefField> bad[] = {
+      {PrefField::SlotC, "17", PrefField::Global},
+      {PrefField::Children, "many", PrefField::Global},
+      {PrefField::Global, "0", PrefField::Mutation},
   };
-  for (auto [field, text] : bad) {
+  for (auto [field, text, focus] : bad) {
+    SCOPED_TRACE(text);
     dialog.SetValues(Preferences::From(m_doc));
     dialog.Field(field)->setText(text);
-    dialog.Field(PrefField::Global)->setFocus();
-    if (field == PrefField::Global) dialog.Field(PrefField::Mutation)->setFocus();
+    dialog.Field(focus)->setFocus();
     dialog.accept();
-    EXPECT_EQ(dialog.result(), QDialog::Rejected) << text;
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.Field(field)->hasFocus()) << text;
+    EXPECT_TRUE(dialog.Field(field)->hasFocus());
   }
-  EXPECT_EQ(messages.size(), 5);
-  EXPECT_EQ(messages.last(), "\"Nr of children per parent\" must be a whole number.");
+  EXPECT_EQ(messages.size(), 3);
+  EXPECT_EQ(messages[1], "\"Nr of children per parent\" must be a whole number.");
 
   dialog.SetValues(Preferences::From(m_doc));
   dialog.Field(PrefField::Children)->setText("-3");
@@ -212,15 +165,22 @@ TEST_F(AppWindowTest, PreferencesRefuseTheFirstBadFieldAndFocusIt) {
   EXPECT_TRUE(dialog.Values().explodeSyx);
 }
 
-TEST_F(AppWindowTest, ConfigureChangesTheDocumentOnlyOnOk) {
-  Frame().OnCommand(cmd::kConfigure);  // the script cancels
-  EXPECT_EQ(Preferences::From(m_doc).numbers, Preferences::From(CQuensetDoc{}).numbers);
-  Preferences changed = Preferences::From(m_doc);
-  changed[PrefField::Global] = 3;
-  changed.explodeSyx = true;
-  m_prompts.prefsAnswer = changed;
+TEST_F(AppWindowTest, ConfigureShowsTheDocumentsSettingsAndChangesThemOnlyOnOk) {
+  const std::array<int, kPrefFieldCount> defaults = {1, 5, 11, 12, 13, 14, 16};
+  m_prompts.prefsTyped = Preferences{{50, -1, 1, 2, 3, 4, 5}, true};
+  Frame().OnCommand(cmd::kConfigure);  // Cancel
+  ASSERT_TRUE(m_prompts.prefsShown);
+  EXPECT_EQ(m_prompts.prefsShown->numbers, defaults);
+  EXPECT_FALSE(m_prompts.prefsShown->explodeSyx);
+  EXPECT_EQ(Preferences::From(m_doc).numbers, defaults);
+  EXPECT_FALSE(m_doc.m_bExplodeSyx);
+
+  m_prompts.prefsOk = true;
   Frame().OnCommand(cmd::kConfigure);
-  EXPECT_EQ(m_doc.m_globalChannel, 3);
+  EXPECT_EQ(m_doc.m_mutationChance, 50);
+  EXPECT_EQ(m_doc.m_childrenPerParent, -1);
+  EXPECT_EQ(m_doc.m_slotChannel, (std::array<int, kSlotCount>{1, 2, 3, 4}));
+  EXPECT_EQ(m_doc.m_globalChannel, 5);
   EXPECT_TRUE(m_doc.m_bExplodeSyx);
 }
 
@@ -250,11 +210,12 @@ TEST_F(AppWindowTest, OpenSaveAndDropGoThroughTheDocument) {
       {cmd::kFileSaveAs, m_folder / "no" / "such" / "folder.zpf"},
   };
   for (const auto& [id, path] : failures) {
+    SCOPED_TRACE(path);
     m_prompts.errors.clear();
     m_prompts.openAnswer = m_prompts.saveAnswer = ToQString(path);
     Frame().OnCommand(id);
     ASSERT_EQ(m_prompts.errors.size(), 1);
-    EXPECT_TRUE(m_prompts.errors[0].contains(ToQString(path))) << m_prompts.errors[0].toStdString();
+    EXPECT_TRUE(m_prompts.errors[0].contains(ToQString(path))) << m_prompts.errors[0];
     EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(Frame().windowTitle(), "second.syx - Zephyl");
   }
@@ -280,16 +241,15 @@ TEST_F(AppWindowTest, RecentFilesShowNewestFirstSurviveARestartAndDropWhatWentAw
   const auto recentTexts = [](CMainFrame& frame) {
     QStringList texts;
     for (int i = 0; i < 5; ++i) {
-      if (QAction* a = frame.MenuAction(cmd::kFileRecentFirst + i)) {
-        if (a->isVisible()) texts << a->text().section('/', -1);
-      }
+      if (QAction* a = frame.MenuAction(cmd::kFileRecentFirst + i); a && a->isVisible())
+        texts << a->text().section('/', -1);
     }
     return texts;
   };
   EXPECT_EQ(recentTexts(Frame()), (QStringList{"b5.zpf", "b4.zpf", "b3.zpf", "b2.zpf"}));
 
   CQuensetDoc doc;
-  CMainFrame restarted(doc, m_prompts, m_midi, kSeed);
+  CMainFrame restarted(doc, m_prompts, m_midi, 1);
   EXPECT_EQ(recentTexts(restarted), (QStringList{"b5.zpf", "b4.zpf", "b3.zpf", "b2.zpf"}));
   std::filesystem::remove(banks[3]);
   restarted.OnCommand(cmd::kFileRecentFirst + 1);
@@ -301,8 +261,7 @@ TEST_F(AppWindowTest, RecentFilesShowNewestFirstSurviveARestartAndDropWhatWentAw
 }
 
 TEST_F(AppWindowTest, ExplodeAsksForTheFolderOncePerRun) {
-  const auto bank = Bank("bank.zpf", {1, 2});
-  Frame().Files().Open(bank);
+  Frame().Files().Open(Bank("bank.zpf", {1, 2}));
   Frame().OnCommand(cmd::kExplodeBank);  // the script cancels: nothing written
   EXPECT_EQ(m_prompts.folderStarts, QStringList{ToQString(m_folder.Path())});
   const auto out = m_folder / "out";
@@ -321,18 +280,6 @@ TEST_F(AppWindowTest, ExplodeAsksForTheFolderOncePerRun) {
   EXPECT_TRUE(m_prompts.errors[0].contains("nord1.syx"));
 }
 
-TEST_F(AppWindowTest, AGenerationTooLargeIsRefusedBeforeTheNextBankIsCleared) {
-  m_doc.AppendPatches(0, FilledPatches({1, 2, 3}));
-  m_doc.AppendPatches(1, FilledPatches({9}));
-  m_doc.m_childrenPerParent = 4'000'000;
-  Frame().OnCommand(cmd::kProcreate);
-  ASSERT_EQ(m_prompts.errors.size(), 1);
-  EXPECT_TRUE(m_prompts.errors[0].contains("12,000,000 children"))
-      << m_prompts.errors[0].toStdString();
-  EXPECT_TRUE(m_prompts.errors[0].contains("10,000,000"));
-  EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9});
-}
-
 // Clicks Cancel as soon as the progress dialog shows.
 void CancelWhenProgressShows() {
   QTimer::singleShot(0, [] {
@@ -346,31 +293,37 @@ void CancelWhenProgressShows() {
   });
 }
 
-TEST_F(AppWindowTest, CancellingLongWorkLeavesTheBanksAsTheyWere) {
-  constexpr ProgressTiming kAtOnce{std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
-  m_doc.AppendPatches(0, FilledPatches({1, 2}));
+TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
+  m_doc.AppendPatches(0, FilledPatches({1, 2, 3}));
   m_doc.AppendPatches(1, FilledPatches({9}));
-  m_doc.m_childrenPerParent = static_cast<int>(kBreedStepChildren) * 2;
-  Frame(kAtOnce);
+  // Refused before the next bank is cleared.
+  m_doc.m_childrenPerParent = 4'000'000;
+  Frame({std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
+  Frame().OnCommand(cmd::kProcreate);
+  ASSERT_EQ(m_prompts.errors.size(), 1);
+  EXPECT_TRUE(m_prompts.errors[0].contains("12,000,000 children")) << m_prompts.errors[0];
+  EXPECT_TRUE(m_prompts.errors[0].contains("10,000,000"));
+  EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9});
+
+  m_doc.m_childrenPerParent = static_cast<int>(kBreedStepChildren);
   CancelWhenProgressShows();
   Frame().OnCommand(cmd::kProcreate);
   EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9});
 
-  const auto big = m_folder / "big.syx";
   Bytes dumps;
   for (std::size_t i = 0; i < kLoadStepBytes * 3 / kDumpSize; ++i) {
     const Bytes dump = DumpOf(FilledPatch(5));
     dumps.insert(dumps.end(), dump.begin(), dump.end());
   }
-  WriteFile(big, dumps);
+  WriteFile(m_folder / "big.syx", dumps);
   CancelWhenProgressShows();
-  EXPECT_FALSE(Frame().Files().Open(big));
-  EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2}));
+  EXPECT_FALSE(Frame().Files().Open(m_folder / "big.syx"));
+  EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
-  EXPECT_TRUE(m_prompts.errors.isEmpty());
+  EXPECT_EQ(m_prompts.errors.size(), 1);
 
   // Uncancelled, the same work completes.
-  m_doc.m_childrenPerParent = 3;
+  m_doc.m_childrenPerParent = 2;
   Frame().OnCommand(cmd::kProcreate);
   EXPECT_EQ(m_doc.PatchCount(1), 6u);
 }
@@ -391,18 +344,23 @@ TEST_F(AppWindowTest, StartUpOpensTheNamedFileOrFailsBeforeShowing) {
   EXPECT_EQ(app.MainFrame().windowTitle(), "start.zpf - Zephyl");
   app.MainFrame().OnCommand(cmd::kAbout);
   EXPECT_EQ(m_prompts.aboutShown, 1);
-}
 
-TEST_F(AppWindowTest, AboutBoxTexts) {
-  CAboutDlg about;
-  EXPECT_EQ(about.windowTitle(), "About quenset");
-  QStringList texts;
-  for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
-  EXPECT_TRUE(texts.contains("Zephyl 0.65"));
-  EXPECT_TRUE(texts.contains("A patch editor and patch generator for the NordLead and NordLead2"));
-  EXPECT_EQ(about.findChildren<QLabel*>().size() - texts.filter(QRegularExpression(".")).size(), 2)
-      << "two icons";
+  // Saving into a FIFO whose reader went away is an error, not the end of the program.
+  app.Doc().AppendPatches(0, std::vector<CPatch>(1000, FilledPatch(3)));  // more than it holds
+  const auto fifo = m_folder / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::thread reader([&] {
+    const int fd = ::open(fifo.c_str(), O_RDONLY);
+    char byte = 0;
+    EXPECT_EQ(::read(fd, &byte, 1), 1);
+    ::close(fd);
+  });
+  m_prompts.saveAnswer = ToQString(fifo);
+  app.MainFrame().OnCommand(cmd::kFileSaveAs);
+  reader.join();
+  ASSERT_EQ(m_prompts.errors.size(), 2);
+  EXPECT_TRUE(m_prompts.errors[1].contains(ToQString(fifo))) << m_prompts.errors[1];
 }
 
 }  // namespace
-}  // namespace zephyl
+}  // namespace zephyl::test

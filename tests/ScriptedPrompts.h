@@ -8,7 +8,7 @@
 
 namespace zephyl::test {
 
-// Answers the editor's questions from a script and records its messages.
+// Answers the editor's questions from a script and records what it asked and said.
 class ScriptedPrompts final : public UserPrompts {
  public:
   void ShowError(QWidget*, const QString& message) override { errors << message; }
@@ -22,22 +22,24 @@ class ScriptedPrompts final : public UserPrompts {
     folderStarts << start;
     return folderAnswer;
   }
+  // The values typed in, then OK or Cancel.
   bool EditPreferences(QWidget*, Preferences& prefs) override {
-    if (!prefsAnswer) return false;
-    prefs = *prefsAnswer;
-    return true;
+    prefsShown = prefs;
+    if (prefsTyped) prefs = *prefsTyped;
+    return prefsOk;
   }
   void ShowAbout(QWidget*) override { ++aboutShown; }
 
   QString openAnswer, saveAnswer, folderAnswer;
-  std::optional<Preferences> prefsAnswer;
+  std::optional<Preferences> prefsTyped, prefsShown;
+  bool prefsOk = false;
   QStringList errors, notices, saveSuggestions, folderStarts;
   int aboutShown = 0;
 };
 
 }  // namespace zephyl::test
 
-// Readable QStrings in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
+// Readable QStrings in test failures and their messages.
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+  return out << '"' << text.toStdString() << '"';
 }

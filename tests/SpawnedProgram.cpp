@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <fstream>
-#include <iterator>
 #include <thread>
+
+#include "TestPatches.h"
 
 extern char** environ;
 
@@ -19,26 +19,20 @@ constexpr auto kTermWait = std::chrono::milliseconds(3000);
 constexpr auto kRunTimeout = std::chrono::seconds(20);
 
 std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
+  const Bytes bytes = ReadFile(path);
+  return {bytes.begin(), bytes.end()};
 }
 
+// This process's environment with `env` applied.
 std::vector<std::string> Merged(const Environment& env) {
-  Environment merged;
+  std::vector<std::string> out;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry(*e);
-    const auto eq = entry.find('=');
-    if (eq != std::string::npos) merged[entry.substr(0, eq)] = entry.substr(eq + 1);
+    if (env.count(entry.substr(0, entry.find('='))) == 0) out.push_back(entry);
   }
   for (const auto& [key, value] : env) {
-    if (value.empty()) {
-      merged.erase(key);
-    } else {
-      merged[key] = value;
-    }
+    if (!value.empty()) out.push_back(key + "=" + value);
   }
-  std::vector<std::string> out;
-  for (const auto& [key, value] : merged) out.push_back(key + "=" + value);
   return out;
 }
 
@@ -52,7 +46,7 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 SpawnedProgram::SpawnedProgram(const std::vector<std::string>& command,
                                const std::filesystem::path& folder, const std::string& label,
-                               const Environment& env, int extraFd)
+                               const Environment& env)
     : m_out(folder / (label + ".out")), m_err(folder / (label + ".err")) {
   std::vector<std::string> args = command;
   std::vector<std::string> vars = Merged(env);
@@ -66,7 +60,6 @@ SpawnedProgram::SpawnedProgram(const std::vector<std::string>& command,
     dup2(none, 0);
     dup2(out, 1);
     dup2(err, 2);
-    if (extraFd >= 0) dup2(extraFd, 3);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -98,11 +91,12 @@ std::optional<int> SpawnedProgram::Wait(std::chrono::milliseconds timeout) {
 }
 
 bool SpawnedProgram::WaitForOutput(const std::string& text, std::chrono::milliseconds timeout,
-                                   bool error) const {
+                                   bool error) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
+    const bool ended = Wait(std::chrono::milliseconds(0)).has_value();
     if ((error ? Err() : Out()).find(text) != std::string::npos) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (ended || std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(kPoll);
   }
 }
@@ -121,20 +115,10 @@ std::string SpawnedProgram::Err() const {
 
 std::optional<std::string> RunAndRead(const std::vector<std::string>& command,
                                       const Environment& env) {
-  char name[] = "/tmp/zephyl-run-XXXXXX";
-  if (mkdtemp(name) == nullptr) return std::nullopt;
-  const std::filesystem::path folder(name);
-  std::optional<int> status;
-  std::string out;
-  {
-    SpawnedProgram program(command, folder, "run", env);
-    status = program.Wait(kRunTimeout);
-    out = program.Out();
-  }
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
-  if (status != 0) return std::nullopt;
-  return out;
+  const TempFolder folder;
+  SpawnedProgram program(command, folder.Path(), "run", env);
+  if (program.Wait(kRunTimeout) != 0) return std::nullopt;
+  return program.Out();
 }
 
 }  // namespace zephyl::test

@@ -15,24 +15,23 @@ namespace zephyl::test {
 using Environment = std::map<std::string, std::string>;
 
 // A program the test starts, with its output kept in files (FOLDER/LABEL.out and .err); killed
-// when the object goes. `extraFd` becomes its descriptor 3 (Xvfb writes its display there).
+// when the object goes.
 class SpawnedProgram {
  public:
   SpawnedProgram(const std::vector<std::string>& command, const std::filesystem::path& folder,
-                 const std::string& label, const Environment& env = {}, int extraFd = -1);
+                 const std::string& label, const Environment& env = {});
   ~SpawnedProgram();
   SpawnedProgram(const SpawnedProgram&) = delete;
   SpawnedProgram& operator=(const SpawnedProgram&) = delete;
 
   // The exit status once it has ended within `timeout`; nothing if it still runs.
   std::optional<int> Wait(std::chrono::milliseconds timeout);
-  // True once its standard output or error holds `text`.
+  // True once its standard output or error holds `text`; false at once when it ends without.
   bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout,
-                     bool error = false) const;
+                     bool error = false);
   void Signal(int signal) const;
   std::string Out() const;
   std::string Err() const;
-  pid_t Pid() const { return m_pid; }
   bool Started() const { return m_pid > 0; }
 
  private:
