@@ -59,7 +59,8 @@ class MidiLibrary {
   virtual std::uint16_t PutMidiOut(MidiHandle handle, const MidiEvent& event) = 0;
   // Drops output not yet sent.
   virtual void ResetMidiOut(MidiHandle handle) = 0;
-  // True when every event taken has been handed to the device.
+  // True when every event taken has been handed to the device; never again once the device
+  // failed with events still to go, so that a send cut short is never taken for a whole one.
   virtual bool IsMidiOutIdle(MidiHandle handle) = 0;
 
   virtual void CloseMidiIn(MidiHandle handle) = 0;

@@ -38,6 +38,7 @@ struct RtMidiOutput::Shared {
   bool busy = false;         // the writer holds events taken from the queue
   std::uint64_t resets = 0;  // a reset drops what the writer holds, too
   bool failed = false;
+  bool lost = false;  // a failure dropped something that had not left: never idle again
   std::chrono::steady_clock::time_point lastSend;
 };
 
@@ -80,7 +81,10 @@ RtMidiOutput::~RtMidiOutput() {
 
 bool RtMidiOutput::Put(const MidiEvent& event) {
   std::lock_guard lock(m_shared->mutex);
-  if (m_shared->failed) return true;  // dropped, so that a send runs to its end
+  if (m_shared->failed) {
+    m_shared->lost = true;
+    return true;  // dropped, so that a send runs to its end
+  }
   if (m_shared->queue.size() >= kQueueEvents) {
     m_shared->refused = true;
     return false;
@@ -99,12 +103,13 @@ void RtMidiOutput::Reset() {
 
 bool RtMidiOutput::Idle() {
   std::lock_guard lock(m_shared->mutex);
-  return m_shared->queue.empty() && !m_shared->busy;
+  return m_shared->queue.empty() && !m_shared->busy && !m_shared->lost;
 }
 
 void RtMidiOutput::Fail(const std::string&) {
   std::lock_guard lock(m_shared->mutex);
   m_shared->failed = true;
+  if (!m_shared->queue.empty() || m_shared->busy) m_shared->lost = true;
   m_shared->queue.clear();
   ++m_shared->resets;
   m_shared->wake.notify_one();
@@ -140,18 +145,23 @@ void RtMidiOutput::Write(std::shared_ptr<Shared> shared) {
       if (!assembler.Add(event, message)) continue;
       const auto at = pacer.Earliest(message.bytes.size());
       if (s.wake.wait_until(lock, at, [&] { return s.stopping || s.resets != resets; })) break;
-      if (s.failed) continue;
+      if (s.failed) {
+        s.lost = true;
+        continue;
+      }
       lock.unlock();
       // RtMidi blocks while the server's ring is full; the pacer keeps it from filling while
       // the server runs, and a stopped server is noticed before the next message.
-      const bool serverGone = !s.backend.SystemError().empty();
-      if (!serverGone) {
+      bool delivered = s.backend.SystemError().empty();
+      if (delivered) {
         try {
           s.out->sendMessage(message.bytes.data(), message.bytes.size());
         } catch (const RtMidiError&) {
+          delivered = false;
         }
       }
       lock.lock();
+      if (!delivered) s.lost = true;
       s.lastSend = std::chrono::steady_clock::now();
       pacer.Sent(message.bytes.size(), message.endsSysEx, s.lastSend);
     }

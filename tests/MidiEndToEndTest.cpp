@@ -201,7 +201,8 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
 }
 
 TEST_F(MidiEndToEndTest, AServerThatStopsEndsSendAndReceiveWithAClearError) {
-  WriteBank(40);
+  // Few enough dumps that all are queued when the server stops: what never left is a failure.
+  WriteBank(6);
   const auto standIn = StartStandIn({"--record", Path("record.syx")});
   auto receive = StartCli({"receive", "-o", Path("got.zpf")}, "receive");
   auto send = StartCli({"send", Path("bank.zpf")}, "send");
