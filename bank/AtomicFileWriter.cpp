@@ -34,6 +34,11 @@ void SyncFolderOf(const std::filesystem::path& path) {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : m_path(path) {
+  // Renaming over a file takes only the folder's permission; a file its owner made read-only
+  // is kept as it is, as writing into it would be refused.
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+    throw FileError::FromErrno(path, kWriteAction);
+  }
   std::string pattern = path.string() + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');

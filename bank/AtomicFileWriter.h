@@ -10,7 +10,8 @@ namespace zephyl {
 
 // Writes a regular file so that it is either wholly replaced or left as it was: the bytes go to
 // a temporary file in the same folder, which Commit() flushes to disk and renames over the
-// target. A replaced file keeps its permissions and, where allowed, its owner. A writer
+// target. A replaced file keeps its permissions and, where allowed, its owner; a read-only one
+// is refused. A writer
 // destroyed without Commit() removes its temporary file.
 class AtomicFileWriter final : public OutputFile {
  public:

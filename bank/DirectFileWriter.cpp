@@ -14,6 +14,12 @@ DirectFileWriter::DirectFileWriter(const std::filesystem::path& path)
   m_out.emplace(m_fd, path);
 }
 
+DirectFileWriter::DirectFileWriter(const std::filesystem::path& path, int fd)
+    : m_path(path), m_fd(::fcntl(fd, F_DUPFD_CLOEXEC, 0)), m_owned(true) {
+  if (m_fd < 0) throw FileError::FromErrno(path, kWriteAction);
+  m_out.emplace(m_fd, path);
+}
+
 DirectFileWriter::DirectFileWriter() : m_path(kStandardStreamName), m_fd(STDOUT_FILENO) {
   m_out.emplace(m_fd, m_path);
 }

@@ -15,6 +15,8 @@ class DirectFileWriter final : public OutputFile {
  public:
   // Opens `path`, which exists, for writing; a FIFO waits for its reader here.
   explicit DirectFileWriter(const std::filesystem::path& path);
+  // The open descriptor `fd` of this process, which stays open; `path` names it in errors.
+  DirectFileWriter(const std::filesystem::path& path, int fd);
   // Standard output, which stays open.
   DirectFileWriter();
   ~DirectFileWriter() override;

@@ -13,12 +13,23 @@ namespace {
 constexpr int kMaxLinks = 40;
 }  // namespace
 
+std::optional<std::filesystem::path> ProcessLink(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::canonical(
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path("."), error);
+  if (error) return std::nullopt;
+  const auto first = ++folder.begin();
+  if (first == folder.end() || *first != "proc") return std::nullopt;
+  return folder / path.filename();
+}
+
 std::filesystem::path LinkTarget(const std::filesystem::path& path) {
   std::filesystem::path current = path;
   for (int followed = 0; followed <= kMaxLinks; ++followed) {
     std::error_code error;
     // Anything that cannot be looked at is left for opening it to report.
-    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error))) {
+    if (ProcessLink(current) ||
+        !std::filesystem::is_symlink(std::filesystem::symlink_status(current, error))) {
       return current;
     }
     const std::filesystem::path target = std::filesystem::read_symlink(current, error);

@@ -212,21 +212,29 @@ TEST(BankFileTest, SavingThroughLinksReplacesTheFinalTargetKeepingItsModeAndTheL
 }
 
 // As root, who may write anywhere, the attempt runs in a child that has given that up.
-TEST(BankFileTest, AReadOnlyTargetFolderFailsNamingTheTargetAndKeepsEverything) {
+TEST(BankFileTest, AReadOnlyTargetOrFolderFailsNamingTheTargetAndKeepsEverything) {
   TempFolder folder;
   const auto target = folder / "ro" / "bank.zpf";
+  const auto locked = folder / "locked.zpf";
   fs::create_directory(folder / "ro");
   WriteFile(target, DumpsOf({9}));
+  WriteFile(locked, DumpsOf({8}));
   fs::create_symlink("ro/bank.zpf", folder / "link.zpf");
-  ::chmod(folder.Path().c_str(), 0755);
+  ::chmod(folder.Path().c_str(), 0777);
   ::chmod((folder / "ro").c_str(), 0555);
+  ::chmod(locked.c_str(), 0444);
   const pid_t child = ::fork();
   if (child == 0) {
     constexpr uid_t kNobody = 65534;
     if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(2);
-    for (const char* name : {"ro/bank.zpf", "link.zpf"}) {
+    for (const fs::path& name : {fs::path("ro/bank.zpf"), fs::path("link.zpf")}) {
       const std::string error = FileErrorOf([&] { SaveBankFile(CQuensetDoc{}, folder / name); });
       if (error.find(target.string()) == std::string::npos) ::_exit(1);
+    }
+    // The folder would let a new file take its place; its mode says no.
+    if (FileErrorOf([&] { SaveBankFile(CQuensetDoc{}, locked); }).find(locked.string()) ==
+        std::string::npos) {
+      ::_exit(3);
     }
     ::_exit(0);
   }
@@ -235,6 +243,7 @@ TEST(BankFileTest, AReadOnlyTargetFolderFailsNamingTheTargetAndKeepsEverything) 
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   ::chmod((folder / "ro").c_str(), 0755);
   EXPECT_EQ(ReadFile(target), DumpsOf({9}));
+  EXPECT_EQ(ReadFile(locked), DumpsOf({8}));
   EXPECT_FALSE(HoldsTemporaryFile(folder.Path()));
   EXPECT_TRUE(fs::is_symlink(folder / "link.zpf"));
 }

@@ -143,6 +143,11 @@ TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinksAndSeedsRepeatRun
   EXPECT_EQ(ReadFile(Path("sub/real.zpf")), DumpsOf({1, 9, 40, 1, 9, 40}));
   EXPECT_EQ(ReadFile(Path("got.zpf")), DumpsOf({1, 9, 40}));
   EXPECT_TRUE(std::filesystem::is_fifo(Path("fifo")));
+  // /dev/stdout is the shell's standard output as it stands: appended to, or a pipe.
+  Run("cp parents.zpf log && zephyl merge parents.zpf -o /dev/stdout >>log && "
+      "zephyl merge parents.zpf -o /dev/fd/1 | cat >piped");
+  EXPECT_EQ(ReadFile(Path("log")), DumpsOf({1, 9, 40, 1, 9, 40}));
+  EXPECT_EQ(ReadFile(Path("piped")), DumpsOf({1, 9, 40}));
 }
 
 TEST_F(CliTest, AFailedWriteIsAnErrorNamingThePath) {
