@@ -54,7 +54,11 @@ bool CQuensetApp::InitInstance(const CommandLine& line) {
   m_frame = std::make_unique<CMainFrame>(*m_doc, m_prompts, *m_midi, StartSeed(), m_timing);
 
   if (line.file) {
-    if (!m_frame->Files().Open(*line.file)) return false;
+    const auto result = m_frame->Files().Open(*line.file);
+    if (result == DocumentFiles::OpenResult::Cancelled) {
+      std::cerr << "zephyl: opening \"" << line.file->string() << "\" was cancelled\n";
+    }
+    if (result != DocumentFiles::OpenResult::Opened) return false;
   } else {
     m_frame->Files().New();
   }

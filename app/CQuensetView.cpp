@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <new>
 
 #include "MidiStartup.h"
 #include "PanelDrawing.h"
@@ -108,14 +109,21 @@ void CQuensetView::OnProcreate() {
                        Count(static_cast<std::uint64_t>(perParent)), Count(kMaxGenerationSize)));
     return;
   }
-  // The parents are copied: patches may arrive from MIDI while the work runs.
-  const std::vector<CPatch> snapshot = m_doc.Bank(source);
-  ProcreationJob job(snapshot, perParent, m_doc.m_mutationChance, m_random);
-  BreedWork work(job);
-  if (!m_runner.Run(this, QStringLiteral("Breeding %1 children...").arg(Count(children)), work)) {
-    return;
+  try {
+    // The parents are copied: patches may arrive from MIDI while the work runs.
+    const std::vector<CPatch> snapshot = m_doc.Bank(source);
+    ProcreationJob job(snapshot, perParent, m_doc.m_mutationChance, m_random);
+    BreedWork work(job);
+    if (!m_runner.Run(this, QStringLiteral("Breeding %1 children...").arg(Count(children)), work)) {
+      return;
+    }
+    job.Apply(m_doc, source);
+  } catch (const std::bad_alloc&) {
+    // Within the limit, yet more than this machine has free: nothing was applied.
+    m_prompts.ShowError(this, QStringLiteral("There is not enough memory to breed %1 children; "
+                                             "the banks are as they were.")
+                                  .arg(Count(children)));
   }
-  job.Apply(m_doc, source);
 }
 
 void CQuensetView::OnSend() {

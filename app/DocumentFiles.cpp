@@ -9,6 +9,7 @@
 #include "Explode.h"
 #include "FileError.h"
 #include "SlicedWork.h"
+#include "StandardStream.h"
 
 namespace zephyl {
 
@@ -45,37 +46,38 @@ DocumentFiles::DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRun
   m_recent.Assign(stored);
 }
 
-bool DocumentFiles::Open(const std::filesystem::path& path) {
+DocumentFiles::OpenResult DocumentFiles::Open(const std::filesystem::path& path) {
   try {
     BankInput input(path);
     BankLoadJob job(input.Scanner());
     LoadWork work(job);
     const QString label = QStringLiteral("Opening %1...").arg(ToQString(path.filename()));
-    if (!m_runner.Run(m_window, label, work)) return false;
+    if (!m_runner.Run(m_window, label, work)) return OpenResult::Cancelled;
     job.Apply(m_doc);
   } catch (const FileError& e) {
     m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
-    return false;
+    return OpenResult::Failed;
   } catch (const std::bad_alloc&) {
     m_prompts.ShowError(m_window,
                         QStringLiteral("Cannot open %1: there is not enough memory for its patches")
                             .arg(Quoted(path)));
-    return false;
+    return OpenResult::Failed;
   }
   Remember(path);
   if (onDocumentReplaced) onDocumentReplaced();
-  return true;
+  return OpenResult::Opened;
 }
 
 bool DocumentFiles::OpenWithDialog() {
   const QString chosen = m_prompts.AskOpenFile(m_window, ToQString(StartFolder()));
-  return !chosen.isEmpty() && Open(ToPath(chosen));
+  return !chosen.isEmpty() && OpenFile(ToPath(chosen));
 }
 
 bool DocumentFiles::OpenRecent(std::size_t index) {
   if (index >= m_recent.Items().size()) return false;
   const std::filesystem::path path = m_recent.Items()[index];
-  if (Open(path)) return true;
+  const OpenResult result = Open(path);
+  if (result != OpenResult::Failed) return result == OpenResult::Opened;
   // An entry that no longer opens goes from the list.
   m_recent.Remove(index);
   StoreRecent();
@@ -124,6 +126,8 @@ bool DocumentFiles::Explode() {
     ExplodeBank(m_doc, m_explodeFolder);
   } catch (const FileError& e) {
     m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
+    // A folder that failed (gone, read-only, full) is asked for again next time.
+    m_explodeFolder.clear();
     return false;
   }
   return true;
@@ -134,6 +138,12 @@ QString DocumentFiles::Title() const {
 }
 
 void DocumentFiles::Remember(const std::filesystem::path& path) {
+  if (IsStandardStream(path)) {
+    // Read from standard input: there is no file to save back to.
+    m_path.clear();
+    if (onNameChanged) onNameChanged();
+    return;
+  }
   std::error_code ignored;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
   m_path = absolute.empty() ? path : absolute;

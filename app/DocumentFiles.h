@@ -19,15 +19,18 @@ class DocumentFiles {
  public:
   DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner, QWidget* window);
 
+  enum class OpenResult { Opened, Cancelled, Failed };
+  // A failure has been shown to the user; a cancel leaves the banks as they were.
+  OpenResult Open(const std::filesystem::path& path);
   // Each returns true when it did what it was asked, false when it failed or was cancelled.
-  bool Open(const std::filesystem::path& path);
+  bool OpenFile(const std::filesystem::path& path) { return Open(path) == OpenResult::Opened; }
   bool OpenWithDialog();
   bool OpenRecent(std::size_t index);
   // "&Clear Bank": the current bank cleared, the document untitled.
   void New();
   bool Save();
   bool SaveAs();
-  // Asks for the folder the first time in a run, then writes there every time.
+  // Asks for the folder the first time in a run, then writes there every time it works.
   bool Explode();
 
   const std::filesystem::path& Path() const { return m_path; }

@@ -278,6 +278,11 @@ TEST_F(AppWindowTest, ExplodeAsksForTheFolderOncePerRun) {
   Frame().OnCommand(cmd::kExplodeBank);
   ASSERT_EQ(m_prompts.errors.size(), 1);
   EXPECT_TRUE(m_prompts.errors[0].contains("nord1.syx"));
+  // A folder that failed is asked for again.
+  std::filesystem::create_directory(out);
+  Frame().OnCommand(cmd::kExplodeBank);
+  EXPECT_EQ(m_prompts.folderStarts.size(), 3);
+  EXPECT_EQ(ReadFile(out / "nord0.syx"), DumpsOf({1}));
 }
 
 // Clicks Cancel as soon as the progress dialog shows.
@@ -317,7 +322,7 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
   }
   WriteFile(m_folder / "big.syx", dumps);
   CancelWhenProgressShows();
-  EXPECT_FALSE(Frame().Files().Open(m_folder / "big.syx"));
+  EXPECT_EQ(Frame().Files().Open(m_folder / "big.syx"), DocumentFiles::OpenResult::Cancelled);
   EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
   EXPECT_EQ(m_prompts.errors.size(), 1);
