@@ -91,7 +91,11 @@ int Render(const Path& file, const Path& output, const RenderOptions& options, C
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
+  if (!image.save(&buffer, "PNG")) {
+    console.err << "Cannot encode the panel as PNG for " << Named(output, "standard output")
+                << '\n';
+    return kExitFailed;
+  }
   try {
     // "-" is standard output; a file is replaced whole or not at all.
     const std::unique_ptr<OutputFile> out = OpenOutputFile(output);

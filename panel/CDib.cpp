@@ -3,6 +3,7 @@
 #include <array>
 #include <exception>
 #include <limits>
+#include <new>
 
 namespace zephyl {
 
@@ -97,6 +98,9 @@ bool CDib::Measure(std::size_t headerBlock) {
   const int bits = U16(m_infoHeader + kBitCountAt);
   // Top-down, compressed and odd-sized bitmaps are none that this program makes or draws.
   if (width <= 0 || height <= 0 || !IsDrawableBitCount(bits)) return false;
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPixels) {
+    return false;
+  }
   if (U32(m_infoHeader + kCompressionAt) != 0) return false;
   const std::uint64_t rows = RowBytes(width, bits);
   if (rows > std::numeric_limits<std::uint32_t>::max() / static_cast<std::uint64_t>(height)) {
@@ -200,7 +204,11 @@ bool CDib::AttachMemory(std::span<const std::uint8_t> packed, DibMessages& messa
   if (packed.size() - imageAt < m_imageSize) return Fail(messages, kAttachError);
   m_image = packed.data() + imageAt;
   BuildPalette();
-  Prepare();
+  try {
+    Prepare();
+  } catch (const std::bad_alloc&) {
+    return Fail(messages, kAttachError);
+  }
   return true;
 }
 
@@ -231,11 +239,12 @@ bool CDib::Read(ByteSource& file, DibMessages& messages, std::uint64_t offset) {
     if (ReadSome(file, offset + pixelOffset, m_imageBlock) != m_imageBlock.size()) {
       return Fail(messages, kReadError);
     }
+    m_image = m_imageBlock.data();
+    // A valid picture may still be too large to decode here (1 bit a pixel grows 32-fold).
+    Prepare();
   } catch (const std::exception&) {
     return Fail(messages, kReadError);
   }
-  m_image = m_imageBlock.data();
-  Prepare();
   return true;
 }
 

@@ -23,6 +23,9 @@ class CDib {
   static constexpr std::size_t kInfoHeaderSize = 40;
   static constexpr std::size_t kColorEntrySize = 4;
   static constexpr std::uint16_t kBmpType = 0x4D42;  // "BM"
+  // Decoding takes four bytes a pixel whatever the depth, so a small 1-bit file could ask for
+  // gigabytes; pictures beyond this many pixels are refused.
+  static constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 26;
   static constexpr std::string_view kAttachError = "AttachMemory error";
   static constexpr std::string_view kReadError = "Read error";
   static constexpr std::string_view kWriteError = "write error";

@@ -142,6 +142,7 @@ TEST(DibTest, RefusesDamagedBitmapsAndFilesWithoutReadingPastThem) {
       {"odd bit count", {.bits = 3, .entries = 8}},
       {"image size below the rows", {.width = 8, .imageSizeField = 4}},
       {"rows beyond any memory", {.width = 0x7FFFFFFF, .height = 0x7FFFFFFF, .rowBytes = 0}},
+      {"more pixels than a picture may have", {.width = 1 << 14, .height = 1 << 13, .bits = 1}},
   };
   // clang-format on
   // Each as a file too, with the pixels where the header says; and files damaged on their own.
