@@ -237,11 +237,13 @@ int Receive(const ReceiveOptions& options, Console console) {
   const auto device = listen ? library->OfferOwnInput(kListeningPort)
                              : ChoosePort(*library, true, options.midi.port, console);
   if (!device) return kExitFailed;
-  const std::string name = *library->GetMidiInDescription(*device);
+  std::string name = *library->GetMidiInDescription(*device);
   WatchedReceiver receiver(*library);
   if (!receiver.Open(*device, kMenuOpenOptions)) {
     return CannotOpen("input", name, *library, console);
   }
+  // Our own port is named by the system as it opens.
+  name = *library->GetMidiInDescription(*device);
   receiver.Start();
   CQuensetDoc doc;
   // A bank written to standard output keeps it to itself.

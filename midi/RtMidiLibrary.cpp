@@ -92,7 +92,10 @@ std::set<std::string> RtMidiLibrary::SystemPorts() {
 std::vector<std::string> RtMidiLibrary::ListedPorts(bool input) {
   std::vector<std::string> names = m_backend ? m_backend->Ports(input) : std::vector<std::string>{};
   std::erase_if(names, [this](const std::string& name) { return m_ownPorts.contains(name); });
-  if (input && m_ownInput && m_backend) names.push_back(kMidiClientName + (":" + *m_ownInput));
+  if (input && m_ownInput && m_backend) {
+    names.push_back(m_ownInputName.empty() ? kMidiClientName + (":" + *m_ownInput)
+                                           : m_ownInputName);
+  }
   return names;
 }
 
@@ -164,13 +167,24 @@ MidiHandle RtMidiLibrary::OpenPort(MidiNotificationWindow& window, MidiDevice de
     m_lastError = error.what();
     return kFailed;
   }
-  for (const std::string& name : SystemPorts()) {
-    if (!before.contains(name) && m_ownPorts.insert(name).second) open.ownPorts.push_back(name);
+  std::optional<std::string> ownName;
+  for (const std::string& port : SystemPorts()) {
+    if (before.contains(port) || !m_ownPorts.insert(port).second) continue;
+    open.ownPorts.push_back(port);
+    if (own && port.find(":" + *m_ownInput) != std::string::npos) ownName = port;
   }
+  if (own && !ownName) {
+    // RtMidi reports a port of our own that will not open only to its error callback.
+    for (const std::string& port : open.ownPorts) m_ownPorts.erase(port);
+    m_lastError = "Cannot open our own MIDI port \"" + *name + "\"";
+    return kFailed;
+  }
+  const std::string shown = own ? *ownName : *name;
+  if (own) m_ownInputName = m_inputs.back() = shown;
   m_open.emplace(handle, std::move(open));
   {
     std::lock_guard lock(m_watchMutex);
-    m_watched[handle] = Watched{*name, input, own, {}};
+    m_watched[handle] = Watched{shown, input, own, {}};
   }
   m_watchWake.notify_all();
   return handle;

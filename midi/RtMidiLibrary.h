@@ -97,6 +97,7 @@ class RtMidiLibrary final : public MidiLibrary {
   std::vector<std::string> m_inputs;  // as last listed: device numbers index these
   std::vector<std::string> m_outputs;
   std::optional<std::string> m_ownInput;
+  std::string m_ownInputName;  // as the system named it once open: "Zephyl-01:receive" in JACK
   // Ports of this program: never offered as devices, so that it cannot talk to itself.
   std::set<std::string> m_ownPorts;
   std::map<MidiHandle, Open> m_open;

@@ -177,6 +177,18 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
   ASSERT_TRUE(receive->WaitForOutput("Receiving on our own port \"Zephyl:receive\"", 10s, true))
       << receive->Err();
   std::string err;
+  // A second listener gets the name the system gives it, and says that one.
+  auto second =
+      StartCli({"receive", "-o", Path("second.zpf"), "--listen", "--count", "1"}, "second");
+  ASSERT_TRUE(second->WaitForOutput(" (connect a sender to it)", 10s, true)) << second->Err();
+  const std::string said = second->Err(), quote = "own port \"";
+  const auto from = said.find(quote) + quote.size();
+  const std::string secondPort = said.substr(from, said.find('"', from) - from);
+  EXPECT_NE(secondPort, "Zephyl:receive");
+  ASSERT_EQ(RunCli({"send", Path("bank.zpf"), "--patch", "3", "--port", secondPort}, &err), 0)
+      << err;
+  ASSERT_EQ(second->Wait(kCommandTimeout), 0) << second->Err();
+  EXPECT_EQ(ReadFile(Path("second.zpf")), DumpOf(patches[2]));
   ASSERT_EQ(RunCli({"send", Path("bank.zpf"), "--port", "zephyl"}, &err), 0) << err;
   ASSERT_EQ(receive->Wait(kCommandTimeout), 0) << receive->Err();
   EXPECT_NE(receive->Out().find("Received patch 5: F0 33 0F 04 00 00"), std::string::npos);
