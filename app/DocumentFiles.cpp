@@ -1,5 +1,6 @@
 #include "DocumentFiles.h"
 
+#include <QLocale>
 #include <QSettings>
 #include <exception>
 #include <new>
@@ -123,7 +124,12 @@ bool DocumentFiles::Explode() {
     m_explodeFolder = ToPath(chosen);
   }
   try {
-    ExplodeBank(m_doc, m_explodeFolder);
+    // A copy: patches may arrive from MIDI while the files are written.
+    ExplodeWork work(m_doc.Bank(m_doc.CurrentBank()), m_explodeFolder, m_doc.m_bExplodeSyx);
+    const QString label = QStringLiteral("Exploding %1 patches...")
+                              .arg(QLocale().toString(
+                                  static_cast<qulonglong>(m_doc.PatchCount(m_doc.CurrentBank()))));
+    if (!m_runner.Run(m_window, label, work)) return false;
   } catch (const FileError& e) {
     m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
     // A folder that failed (gone, read-only, full) is asked for again next time.

@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <vector>
 
 #include "BankLoadJob.h"
+#include "Explode.h"
 #include "ProcreationJob.h"
 
 namespace zephyl {
@@ -21,6 +24,8 @@ class SlicedWork {
 // A few milliseconds of scanning or breeding per step.
 inline constexpr std::uint64_t kLoadStepBytes = 4 << 20;
 inline constexpr std::size_t kBreedStepChildren = 20'000;
+// Each file is synced to disk twice: a step of them still takes only milliseconds.
+inline constexpr std::size_t kExplodeStepFiles = 16;
 
 class LoadWork final : public SlicedWork {
  public:
@@ -49,6 +54,32 @@ class BreedWork final : public SlicedWork {
 
  private:
   ProcreationJob& m_job;
+};
+
+// Explodes a copy of a bank, last patch first as ExplodeBank does; a file that cannot be written
+// throws FileError. Cancelled, it leaves the files written so far.
+class ExplodeWork final : public SlicedWork {
+ public:
+  ExplodeWork(std::vector<CPatch> patches, std::filesystem::path folder, bool syx)
+      : m_patches(std::move(patches)), m_folder(std::move(folder)), m_syx(syx) {}
+  bool Step() override {
+    for (std::size_t n = 0; n < kExplodeStepFiles && m_left > 0; ++n) {
+      --m_left;
+      ExplodePatch(m_left, m_patches[m_left], m_folder, m_syx);
+    }
+    return m_left == 0;
+  }
+  double Fraction() const override {
+    return m_patches.empty()
+               ? 1.0
+               : 1.0 - static_cast<double>(m_left) / static_cast<double>(m_patches.size());
+  }
+
+ private:
+  std::vector<CPatch> m_patches;
+  std::filesystem::path m_folder;
+  bool m_syx;
+  std::size_t m_left = m_patches.size();
 };
 
 }  // namespace zephyl

@@ -331,6 +331,14 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
   m_doc.m_childrenPerParent = 2;
   Frame().OnCommand(cmd::kProcreate);
   EXPECT_EQ(m_doc.PatchCount(1), 6u);
+
+  // Exploding stops at Cancel, with no error and the files written so far.
+  m_doc.AppendPatches(0, std::vector<CPatch>(3 * kExplodeStepFiles, FilledPatch(4)));
+  m_prompts.folderAnswer = ToQString(m_folder.Path());
+  CancelWhenProgressShows();
+  Frame().OnCommand(cmd::kExplodeBank);
+  EXPECT_FALSE(std::filesystem::exists(m_folder / "nord0.zpf"));
+  EXPECT_EQ(m_prompts.errors.size(), 1);
 }
 
 TEST_F(AppWindowTest, StartUpOpensTheNamedFileOrFailsBeforeShowing) {
