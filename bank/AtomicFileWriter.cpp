@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,13 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : m_path(p
   if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
     throw FileError::FromErrno(path, kWriteAction);
   }
-  std::string pattern = path.string() + ".XXXXXX";
+  // Beside the file, so the rename stays in one file system; a name too long to take the
+  // suffix gets a short temporary name instead.
+  constexpr std::string_view kSuffix = ".XXXXXX";
+  constexpr std::size_t kMaxName = NAME_MAX;
+  std::string pattern = path.filename().string().size() + kSuffix.size() <= kMaxName
+                            ? path.string() + std::string(kSuffix)
+                            : (path.parent_path() / ".zephyl").string() + std::string(kSuffix);
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   m_fd = ::mkostemp(name.data(), O_CLOEXEC);

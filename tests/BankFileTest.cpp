@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <random>
 
 #include "BankFile.h"
@@ -63,6 +64,11 @@ TEST(BankFileTest, SavedBankComesBackAndLoadingAppendsToTheCurrentBank) {
   Load(doc, DumpsOf({4}));
   SaveBankFile(doc, folder / "three.zpf");
   EXPECT_EQ(ReadFile(folder / "three.zpf"), DumpsOf({0, 4}));
+  // A name as long as the system allows, which leaves no room for a temporary suffix.
+  const std::string longest = std::string(NAME_MAX - 4, 'n') + ".zpf";
+  SaveBankFile(doc, folder / longest);
+  SaveBankFile(doc, folder / longest);
+  EXPECT_EQ(ReadFile(folder / longest), DumpsOf({0, 4}));
 }
 
 TEST(BankFileTest, KeepsOnlyCompleteDumpsAndCountsTheRest) {
