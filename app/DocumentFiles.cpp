@@ -49,12 +49,12 @@ DocumentFiles::DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRun
 
 DocumentFiles::OpenResult DocumentFiles::Open(const std::filesystem::path& path) {
   try {
-    BankInput input(path);
-    BankLoadJob job(input.Scanner());
-    LoadWork work(job);
+    LoadWork work(path, [this] { return m_runner.Pump(); });
     const QString label = QStringLiteral("Opening %1...").arg(ToQString(path.filename()));
     if (!m_runner.Run(m_window, label, work)) return OpenResult::Cancelled;
-    job.Apply(m_doc);
+    work.Job().Apply(m_doc);
+  } catch (const ReadCancelled&) {
+    return OpenResult::Cancelled;
   } catch (const FileError& e) {
     m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
     return OpenResult::Failed;

@@ -1,8 +1,6 @@
 #include "ProgressRunner.h"
 
 #include <QCoreApplication>
-#include <QProgressDialog>
-#include <memory>
 
 namespace zephyl {
 
@@ -11,42 +9,51 @@ constexpr int kProgressSteps = 1000;
 }
 
 bool ProgressRunner::Run(QWidget* parent, const QString& label, SlicedWork& work) {
-  using Clock = std::chrono::steady_clock;
   m_busy = true;
   m_cancelRequested = false;
-  struct BusyReset {
-    bool& busy;
-    ~BusyReset() { busy = false; }
-  } reset{m_busy};
-
-  const Clock::time_point start = Clock::now();
-  Clock::time_point lastEvents = start;
-  std::unique_ptr<QProgressDialog> dialog;
+  m_parent = parent;
+  m_label = &label;
+  m_work = &work;
+  m_start = m_lastEvents = Clock::now();
+  struct Finish {
+    ProgressRunner& runner;
+    ~Finish() {
+      runner.m_dialog.reset();
+      runner.m_work = nullptr;
+      runner.m_busy = false;
+    }
+  } finish{*this};
   while (!work.Step()) {
-    const Clock::time_point now = Clock::now();
-    if (now - lastEvents < m_timing.eventInterval) continue;
-    lastEvents = now;
-    if (!dialog && now - start >= m_timing.showAfter) {
-      dialog = std::make_unique<QProgressDialog>(label, QObject::tr("Cancel"), 0, kProgressSteps,
-                                                 parent);
-      dialog->setWindowTitle(QStringLiteral("Zephyl"));
-      dialog->setWindowModality(Qt::WindowModal);
-      dialog->setMinimumDuration(0);
-      dialog->setAutoClose(false);
-      dialog->setAutoReset(false);
-      dialog->show();
-    }
-    if (dialog) {
-      const double fraction = work.Fraction();
-      // A busy bar while the end cannot be told.
-      dialog->setMaximum(fraction < 0 ? 0 : kProgressSteps);
-      dialog->setValue(fraction < 0 ? 0 : static_cast<int>(fraction * kProgressSteps));
-    }
-    QCoreApplication::processEvents(dialog ? QEventLoop::AllEvents
-                                           : QEventLoop::ExcludeUserInputEvents);
-    if (m_cancelRequested || (dialog && dialog->wasCanceled())) return false;
+    if (!Pump()) return false;
   }
   return true;
+}
+
+bool ProgressRunner::Pump() {
+  if (m_work == nullptr) return true;
+  const Clock::time_point now = Clock::now();
+  if (now - m_lastEvents >= m_timing.eventInterval) {
+    m_lastEvents = now;
+    if (!m_dialog && now - m_start >= m_timing.showAfter) {
+      m_dialog = std::make_unique<QProgressDialog>(*m_label, QObject::tr("Cancel"), 0,
+                                                   kProgressSteps, m_parent);
+      m_dialog->setWindowTitle(QStringLiteral("Zephyl"));
+      m_dialog->setWindowModality(Qt::WindowModal);
+      m_dialog->setMinimumDuration(0);
+      m_dialog->setAutoClose(false);
+      m_dialog->setAutoReset(false);
+      m_dialog->show();
+    }
+    if (m_dialog) {
+      const double fraction = m_work->Fraction();
+      // A busy bar while the end cannot be told.
+      m_dialog->setMaximum(fraction < 0 ? 0 : kProgressSteps);
+      m_dialog->setValue(fraction < 0 ? 0 : static_cast<int>(fraction * kProgressSteps));
+    }
+    QCoreApplication::processEvents(m_dialog ? QEventLoop::AllEvents
+                                             : QEventLoop::ExcludeUserInputEvents);
+  }
+  return !m_cancelRequested && !(m_dialog && m_dialog->wasCanceled());
 }
 
 }  // namespace zephyl

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QProgressDialog>
 #include <chrono>
+#include <memory>
 
 #include "SlicedWork.h"
-
-class QString;
-class QWidget;
 
 namespace zephyl {
 
@@ -25,6 +24,9 @@ class ProgressRunner {
 
   // False when the work was cancelled; exceptions of the work pass through.
   bool Run(QWidget* parent, const QString& label, SlicedWork& work);
+  // While Run runs, keeps the window alive as Run does between steps, for work whose step
+  // waits (a read of a stream); false once the work is to be given up.
+  bool Pump();
 
   bool Busy() const { return m_busy; }
   // Gives up the running work at its next step, as its Cancel button does.
@@ -32,9 +34,18 @@ class ProgressRunner {
   void SetTiming(ProgressTiming timing) { m_timing = timing; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   ProgressTiming m_timing;
   bool m_busy = false;
   bool m_cancelRequested = false;
+  // Of the work running.
+  QWidget* m_parent = nullptr;
+  const QString* m_label = nullptr;
+  SlicedWork* m_work = nullptr;
+  Clock::time_point m_start;
+  Clock::time_point m_lastEvents;
+  std::unique_ptr<QProgressDialog> m_dialog;
 };
 
 }  // namespace zephyl

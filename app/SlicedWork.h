@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
+#include "BankInput.h"
 #include "BankLoadJob.h"
 #include "Explode.h"
 #include "ProcreationJob.h"
@@ -27,19 +29,30 @@ inline constexpr std::size_t kBreedStepChildren = 20'000;
 // Each file is synced to disk twice: a step of them still takes only milliseconds.
 inline constexpr std::size_t kExplodeStepFiles = 16;
 
+// Opens a bank file at its first step and scans it; the reads call `watch`, so that waiting for
+// a stream or crossing a long stretch without dumps keeps the window alive.
 class LoadWork final : public SlicedWork {
  public:
-  explicit LoadWork(BankLoadJob& job) : m_job(job) {}
-  bool Step() override { return m_job.Scan(kLoadStepBytes); }
+  LoadWork(std::filesystem::path path, ReadWatch watch)
+      : m_path(std::move(path)), m_watch(std::move(watch)) {}
+  bool Step() override {
+    if (!m_job) m_job.emplace(m_input.emplace(m_path, m_watch).Scanner());
+    return m_job->Scan(kLoadStepBytes);
+  }
   double Fraction() const override {
-    const std::optional<std::uint64_t> length = m_job.Length();
+    const std::optional<std::uint64_t> length = m_job ? m_job->Length() : std::nullopt;
     if (!length) return -1.0;  // a pipe: its length is known only at its end
     return *length == 0 ? 1.0
-                        : static_cast<double>(m_job.Position()) / static_cast<double>(*length);
+                        : static_cast<double>(m_job->Position()) / static_cast<double>(*length);
   }
+  // Once the work is done.
+  BankLoadJob& Job() { return *m_job; }
 
  private:
-  BankLoadJob& m_job;
+  std::filesystem::path m_path;
+  ReadWatch m_watch;
+  std::optional<BankInput> m_input;
+  std::optional<BankLoadJob> m_job;
 };
 
 class BreedWork final : public SlicedWork {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "BankFile.h"
+#include "ReadWatch.h"
 
 namespace zephyl {
 
@@ -12,9 +13,12 @@ namespace zephyl {
 // file is read at random; anything else that can be read (a pipe, a FIFO, /dev/stdin, a terminal,
 // a device) is read once, front to back, in no more memory than a file needs. Errors throw
 // FileError naming the path.
+//
+// With a `watch`, nothing waits without calling it: not opening a FIFO nobody writes to yet,
+// not a stream that stalls, not a long file or an endless device (see ReadWatch).
 class BankInput {
  public:
-  explicit BankInput(const std::filesystem::path& path);
+  explicit BankInput(const std::filesystem::path& path, ReadWatch watch = {});
   BankInput(const BankInput&) = delete;
   BankInput& operator=(const BankInput&) = delete;
 

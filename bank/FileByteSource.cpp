@@ -13,6 +13,7 @@ FileByteSource::~FileByteSource() {
 }
 
 std::size_t FileByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+  if (m_watch && !m_watch()) throw ReadCancelled();
   std::size_t done = 0;
   while (done < out.size()) {
     const ssize_t got =

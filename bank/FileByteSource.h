@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ByteStream.h"
+#include "ReadWatch.h"
 
 namespace zephyl {
 
@@ -10,9 +11,11 @@ namespace zephyl {
 // it.
 class FileByteSource final : public ByteSource {
  public:
-  // Takes over `fd`, a regular file of `length` bytes open as `path`.
-  FileByteSource(int fd, const std::filesystem::path& path, std::uint64_t length)
-      : m_path(path), m_fd(fd), m_length(length) {}
+  // Takes over `fd`, a regular file of `length` bytes open as `path`; `watch`, if any, is
+  // called before every read.
+  FileByteSource(int fd, const std::filesystem::path& path, std::uint64_t length,
+                 ReadWatch watch = {})
+      : m_path(path), m_fd(fd), m_length(length), m_watch(std::move(watch)) {}
   ~FileByteSource() override;
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;
@@ -24,6 +27,7 @@ class FileByteSource final : public ByteSource {
   std::filesystem::path m_path;
   int m_fd = -1;
   std::uint64_t m_length = 0;
+  ReadWatch m_watch;
 };
 
 }  // namespace zephyl

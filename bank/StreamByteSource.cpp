@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
 #include "FileError.h"
 
@@ -13,7 +14,21 @@ StreamByteSource::~StreamByteSource() {
   if (m_owned) ::close(m_fd);
 }
 
+namespace {
+constexpr std::chrono::milliseconds kWatchedWait{20};
+}
+
 std::size_t StreamByteSource::Read(std::span<std::uint8_t> out) {
+  if (m_watch) {
+    // Read only once there are bytes or the end, so the wait can be given up.
+    while (true) {
+      if (!m_watch()) throw ReadCancelled();
+      pollfd ready{m_fd, POLLIN, 0};
+      const int got = ::poll(&ready, 1, static_cast<int>(kWatchedWait.count()));
+      if (got > 0) break;
+      if (got < 0 && errno != EINTR) throw FileError::FromErrno(m_path, "Cannot read");
+    }
+  }
   while (true) {
     const ssize_t got = ::read(m_fd, out.data(), out.size());
     if (got >= 0) return static_cast<std::size_t>(got);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ByteStream.h"
+#include "ReadWatch.h"
 
 namespace zephyl {
 
@@ -10,9 +11,10 @@ namespace zephyl {
 // or standard input. Errors throw FileError naming `path`.
 class StreamByteSource final : public SequentialByteSource {
  public:
-  // Closes `fd` at the end when `owned`.
-  StreamByteSource(int fd, const std::filesystem::path& path, bool owned)
-      : m_path(path), m_fd(fd), m_owned(owned) {}
+  // Closes `fd` at the end when `owned`. With a `watch`, every read calls it, and so does a
+  // wait for bytes, every few milliseconds.
+  StreamByteSource(int fd, const std::filesystem::path& path, bool owned, ReadWatch watch = {})
+      : m_path(path), m_fd(fd), m_owned(owned), m_watch(std::move(watch)) {}
   ~StreamByteSource() override;
   StreamByteSource(const StreamByteSource&) = delete;
   StreamByteSource& operator=(const StreamByteSource&) = delete;
@@ -23,6 +25,7 @@ class StreamByteSource final : public SequentialByteSource {
   std::filesystem::path m_path;
   int m_fd = -1;
   bool m_owned = false;
+  ReadWatch m_watch;
 };
 
 }  // namespace zephyl

@@ -324,6 +324,14 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
   CancelWhenProgressShows();
   EXPECT_EQ(Frame().Files().Open(m_folder / "big.syx"), DocumentFiles::OpenResult::Cancelled);
   EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3}));
+  // A FIFO nobody writes to and an endless device wait with the window alive, until Cancel.
+  ASSERT_EQ(::mkfifo((m_folder / "fifo").c_str(), 0600), 0);
+  for (const std::filesystem::path& stream :
+       {m_folder / "fifo", std::filesystem::path("/dev/zero")}) {
+    CancelWhenProgressShows();
+    EXPECT_EQ(Frame().Files().Open(stream), DocumentFiles::OpenResult::Cancelled) << stream;
+  }
+  EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
   EXPECT_EQ(m_prompts.errors.size(), 1);
 
@@ -339,6 +347,12 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
   Frame().OnCommand(cmd::kExplodeBank);
   EXPECT_FALSE(std::filesystem::exists(m_folder / "nord0.zpf"));
   EXPECT_EQ(m_prompts.errors.size(), 1);
+
+  // A FIFO that is written to opens like a file.
+  std::thread writer([&] { WriteFile(m_folder / "fifo", DumpsOf({7})); });
+  EXPECT_EQ(Frame().Files().Open(m_folder / "fifo"), DocumentFiles::OpenResult::Opened);
+  writer.join();
+  EXPECT_EQ(Marks(m_doc.Bank(0)).back(), 7);
 }
 
 TEST_F(AppWindowTest, StartUpOpensTheNamedFileOrFailsBeforeShowing) {
