@@ -213,11 +213,12 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
 }
 
 TEST_F(MidiEndToEndTest, AServerThatStopsEndsSendAndReceiveWithAClearError) {
-  // Few enough dumps that all are queued when the server stops: what never left is a failure.
-  WriteBank(6);
+  // Few enough dumps that all are queued at once, slow enough to be queued still when the
+  // server stops: what never left is a failure.
+  WriteBank(7);
   const auto standIn = StartStandIn({"--record", Path("record.syx")});
   auto receive = StartCli({"receive", "-o", Path("got.zpf")}, "receive");
-  auto send = StartCli({"send", Path("bank.zpf")}, "send");
+  auto send = StartCli({"send", Path("bank.zpf"), "--gap", "500"}, "send");
   ASSERT_TRUE(receive->WaitForOutput("Receiving from", 10s, true)) << receive->Err();
   Recorded(kDumpSize);
   m_server.Stop();
