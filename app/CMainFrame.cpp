@@ -14,18 +14,15 @@
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "MenuTable.h"
+#include "QtText.h"
 #include "ZephylIcon.h"
 
 namespace zephyl {
 
 namespace {
 
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QKeySequence Keys(std::string_view keys) {
-  return QKeySequence(Text(keys), QKeySequence::PortableText);
+  return QKeySequence(FromUtf8(keys), QKeySequence::PortableText);
 }
 
 std::vector<std::filesystem::path> LocalFiles(const QMimeData* data) {
@@ -70,14 +67,14 @@ CMainFrame::~CMainFrame() = default;
 
 void CMainFrame::BuildMenus() {
   for (const MenuPopup& popup : MainMenu()) {
-    QMenu* menu = menuBar()->addMenu(Text(popup.title));
+    QMenu* menu = menuBar()->addMenu(FromUtf8(popup.title));
     if (m_fileMenu == nullptr) m_fileMenu = menu;
     for (const MenuItem& item : popup.items) {
       if (item.IsSeparator()) {
         menu->addSeparator();
         continue;
       }
-      QAction* action = menu->addAction(Text(item.text));
+      QAction* action = menu->addAction(FromUtf8(item.text));
       action->setData(item.id);
       action->setEnabled(!item.grey);
       if (!item.keys.empty()) {
@@ -89,9 +86,10 @@ void CMainFrame::BuildMenus() {
       const int id = item.id;
       connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
       m_menuActions[id] = action;
-    }
-    if (popup.title == "&SysEx") {
-      connect(menu, &QMenu::aboutToShow, this, [this] { UpdateReceiveItem(); });
+      // The receive item's text follows the receiver, which MIDI may change at any time.
+      if (id == cmd::kReceive) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateReceiveItem(); });
+      }
     }
   }
   m_recentPlaceholder = m_menuActions.at(cmd::kFileRecentFirst);
@@ -106,7 +104,6 @@ void CMainFrame::BuildKeys() {
     const int id = binding.id;
     connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     addAction(action);
-    m_keyActions.push_back(action);
   }
 }
 
@@ -189,7 +186,7 @@ void CMainFrame::UpdateRecentItems() {
 
 void CMainFrame::UpdateReceiveItem() {
   if (QAction* receive = m_menuActions.at(cmd::kReceive)) {
-    receive->setText(Text(m_view->ReceiveItemText()));
+    receive->setText(FromUtf8(m_view->ReceiveItemText()));
   }
 }
 

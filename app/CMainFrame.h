@@ -36,12 +36,10 @@ class CMainFrame : public QMainWindow {
 
   CQuensetView& View() { return *m_view; }
   DocumentFiles& Files() { return m_files; }
-  ProgressRunner& Runner() { return m_runner; }
 
   // The menu item with this id, device items included, or null.
   QAction* MenuAction(int id) const;
   // The actions that carry the keys.
-  const std::vector<QAction*>& KeyActions() const { return m_keyActions; }
 
   // Told of every command carried out, before it runs.
   std::function<void(int id)> onCommand;
@@ -65,7 +63,6 @@ class CMainFrame : public QMainWindow {
   UserPrompts& m_prompts;
   QtDeviceMenuHost m_deviceMenus;
   std::map<int, QAction*> m_menuActions;
-  std::vector<QAction*> m_keyActions;
   std::vector<QAction*> m_recentActions;
   QAction* m_recentPlaceholder = nullptr;
   QMenu* m_fileMenu = nullptr;

@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "QtText.h"
+
 namespace zephyl {
 
 namespace {
@@ -19,7 +21,7 @@ constexpr int kNumberFieldChars = 5;
 QLineEdit* MakeField(QWidget* parent, const PrefFieldRule& rule, int id) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(QStringLiteral("field%1").arg(id));
-  edit->setAccessibleName(QString::fromUtf8(rule.label.data(), qsizetype(rule.label.size())));
+  edit->setAccessibleName(FromUtf8(rule.label));
   edit->setAlignment(Qt::AlignRight);
   edit->setMaximumWidth(
       edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kNumberFieldChars + 2) + 8);
@@ -27,8 +29,7 @@ QLineEdit* MakeField(QWidget* parent, const PrefFieldRule& rule, int id) {
 }
 
 QString Label(PrefField field) {
-  const auto label = kPrefFieldRules[static_cast<std::size_t>(field)].label;
-  return QString::fromUtf8(label.data(), qsizetype(label.size()));
+  return FromUtf8(kPrefFieldRules[static_cast<std::size_t>(field)].label);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "Preferences.h"
 #include "ProcreationJob.h"
 #include "QtPanelSurface.h"
+#include "QtText.h"
 #include "SlicedWork.h"
 
 namespace zephyl {
@@ -224,8 +225,7 @@ void CQuensetView::InvalidateAll() {
 }
 
 void CQuensetView::Show(std::string_view message) {
-  m_prompts.ShowError(this,
-                      QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
+  m_prompts.ShowError(this, FromUtf8(message));
 }
 
 void CQuensetView::ReportDeviceErrors() {

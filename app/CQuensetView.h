@@ -51,12 +51,7 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   // Repaints every part of the panel an edit or a command may change.
   void InvalidatePanel();
 
-  CQuensetDoc& Doc() { return m_doc; }
-  const CBankEditor& Editor() const { return m_editor; }
   CPanelEditor& Panel() { return m_panel; }
-  const PanelPictures& Pictures() const { return m_pictures; }
-  const CPatchSender& Sender() const { return m_sender; }
-  const CPatchReceiver& Receiver() const { return m_receiver; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -7,7 +7,6 @@
 
 #include "BankInput.h"
 #include "BankLoadJob.h"
-#include "Explode.h"
 #include "FileError.h"
 #include "SlicedWork.h"
 #include "StandardStream.h"
@@ -20,10 +19,6 @@ const QString kSettingsName = QStringLiteral("zephyl");
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kRecentKey = QStringLiteral("File%1");
 const QString kUntitled = QStringLiteral("Untitled");
-
-QString Quoted(const std::filesystem::path& path) {
-  return QStringLiteral("\"%1\"").arg(ToQString(path));
-}
 
 }  // namespace
 
@@ -59,9 +54,8 @@ DocumentFiles::OpenResult DocumentFiles::Open(const std::filesystem::path& path)
     m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
     return OpenResult::Failed;
   } catch (const std::bad_alloc&) {
-    m_prompts.ShowError(m_window,
-                        QStringLiteral("Cannot open %1: there is not enough memory for its patches")
-                            .arg(Quoted(path)));
+    const FileError error(path, kOpenAction, "there is not enough memory for its patches");
+    m_prompts.ShowError(m_window, QString::fromStdString(error.what()));
     return OpenResult::Failed;
   }
   Remember(path);
@@ -124,7 +118,6 @@ bool DocumentFiles::Explode() {
     m_explodeFolder = ToPath(chosen);
   }
   try {
-    // A copy: patches may arrive from MIDI while the files are written.
     ExplodeWork work(m_doc.Bank(m_doc.CurrentBank()), m_explodeFolder, m_doc.m_bExplodeSyx);
     const QString label = QStringLiteral("Exploding %1 patches...")
                               .arg(QLocale().toString(

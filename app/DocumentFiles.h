@@ -33,7 +33,6 @@ class DocumentFiles {
   // Asks for the folder the first time in a run, then writes there every time it works.
   bool Explode();
 
-  const std::filesystem::path& Path() const { return m_path; }
   // The document's name: its file's name, or "Untitled".
   QString Title() const;
   const RecentFileList& Recent() const { return m_recent; }

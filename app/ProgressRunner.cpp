@@ -9,7 +9,6 @@ constexpr int kProgressSteps = 1000;
 }
 
 bool ProgressRunner::Run(QWidget* parent, const QString& label, SlicedWork& work) {
-  m_busy = true;
   m_cancelRequested = false;
   m_parent = parent;
   m_label = &label;
@@ -20,7 +19,6 @@ bool ProgressRunner::Run(QWidget* parent, const QString& label, SlicedWork& work
     ~Finish() {
       runner.m_dialog.reset();
       runner.m_work = nullptr;
-      runner.m_busy = false;
     }
   } finish{*this};
   while (!work.Step()) {

@@ -28,16 +28,14 @@ class ProgressRunner {
   // waits (a read of a stream); false once the work is to be given up.
   bool Pump();
 
-  bool Busy() const { return m_busy; }
+  bool Busy() const { return m_work != nullptr; }
   // Gives up the running work at its next step, as its Cancel button does.
   void Cancel() { m_cancelRequested = true; }
-  void SetTiming(ProgressTiming timing) { m_timing = timing; }
 
  private:
   using Clock = std::chrono::steady_clock;
 
   ProgressTiming m_timing;
-  bool m_busy = false;
   bool m_cancelRequested = false;
   // Of the work running.
   QWidget* m_parent = nullptr;

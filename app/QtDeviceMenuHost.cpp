@@ -5,15 +5,9 @@
 #include <QMenuBar>
 #include <algorithm>
 
+#include "QtText.h"
+
 namespace zephyl {
-
-namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 QtDeviceMenuHost::QtDeviceMenuHost(QMenuBar& bar, std::function<void(CommandId)> onCommand)
     : m_bar(bar), m_onCommand(std::move(onCommand)) {}
@@ -25,7 +19,7 @@ int QtDeviceMenuHost::PopupCount() {
 }
 
 MenuHandle QtDeviceMenuHost::InsertPopup(int position, std::string_view title) {
-  auto* menu = new QMenu(Text(title), &m_bar);
+  auto* menu = new QMenu(FromUtf8(title), &m_bar);
   QList<QAction*> popups;
   for (QAction* action : m_bar.actions()) {
     if (action->menu()) popups.push_back(action);
@@ -42,7 +36,7 @@ MenuHandle QtDeviceMenuHost::InsertPopup(int position, std::string_view title) {
 void QtDeviceMenuHost::AppendItem(MenuHandle menu, CommandId id, std::string_view text) {
   // A device name is no mnemonic: an ampersand in it is shown as it is.
   QAction* item = m_menus.at(static_cast<std::size_t>(menu - 1))
-                      ->addAction(Text(text).replace('&', QStringLiteral("&&")));
+                      ->addAction(FromUtf8(text).replace('&', QStringLiteral("&&")));
   item->setCheckable(true);
   item->setData(id);
   QObject::connect(item, &QAction::triggered, item, [this, id] { m_onCommand(id); });

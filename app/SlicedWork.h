@@ -8,7 +8,7 @@
 
 #include "BankInput.h"
 #include "BankLoadJob.h"
-#include "Explode.h"
+#include "ExplodeJob.h"
 #include "ProcreationJob.h"
 
 namespace zephyl {
@@ -22,6 +22,11 @@ class SlicedWork {
   // How far the work has come, 0 to 1; below 0 while that cannot be told.
   virtual double Fraction() const = 0;
 };
+
+// How much of `total` is done, 0 to 1; all of nothing is done.
+inline double Ratio(std::uint64_t done, std::uint64_t total) {
+  return total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+}
 
 // A few milliseconds of scanning or breeding per step.
 inline constexpr std::uint64_t kLoadStepBytes = 4 << 20;
@@ -42,8 +47,7 @@ class LoadWork final : public SlicedWork {
   double Fraction() const override {
     const std::optional<std::uint64_t> length = m_job ? m_job->Length() : std::nullopt;
     if (!length) return -1.0;  // a pipe: its length is known only at its end
-    return *length == 0 ? 1.0
-                        : static_cast<double>(m_job->Position()) / static_cast<double>(*length);
+    return Ratio(m_job->Position(), *length);
   }
   // Once the work is done.
   BankLoadJob& Job() { return *m_job; }
@@ -59,40 +63,23 @@ class BreedWork final : public SlicedWork {
  public:
   explicit BreedWork(ProcreationJob& job) : m_job(job) {}
   bool Step() override { return m_job.Breed(kBreedStepChildren); }
-  double Fraction() const override {
-    return m_job.Total() == 0
-               ? 1.0
-               : static_cast<double>(m_job.Bred()) / static_cast<double>(m_job.Total());
-  }
+  double Fraction() const override { return Ratio(m_job.Bred(), m_job.Total()); }
 
  private:
   ProcreationJob& m_job;
 };
 
-// Explodes a copy of a bank, last patch first as ExplodeBank does; a file that cannot be written
-// throws FileError. Cancelled, it leaves the files written so far.
+// Explodes a copy of a bank: patches may arrive from MIDI while the files are written.
 class ExplodeWork final : public SlicedWork {
  public:
   ExplodeWork(std::vector<CPatch> patches, std::filesystem::path folder, bool syx)
-      : m_patches(std::move(patches)), m_folder(std::move(folder)), m_syx(syx) {}
-  bool Step() override {
-    for (std::size_t n = 0; n < kExplodeStepFiles && m_left > 0; ++n) {
-      --m_left;
-      ExplodePatch(m_left, m_patches[m_left], m_folder, m_syx);
-    }
-    return m_left == 0;
-  }
-  double Fraction() const override {
-    return m_patches.empty()
-               ? 1.0
-               : 1.0 - static_cast<double>(m_left) / static_cast<double>(m_patches.size());
-  }
+      : m_patches(std::move(patches)), m_job(m_patches, std::move(folder), syx) {}
+  bool Step() override { return m_job.Write(kExplodeStepFiles); }
+  double Fraction() const override { return Ratio(m_job.Written(), m_job.Total()); }
 
  private:
   std::vector<CPatch> m_patches;
-  std::filesystem::path m_folder;
-  bool m_syx;
-  std::size_t m_left = m_patches.size();
+  ExplodeJob m_job;
 };
 
 }  // namespace zephyl

@@ -84,10 +84,4 @@ QIcon ProgramIcon() {
   return icon;
 }
 
-QIcon BankFileIcon() {
-  QIcon icon;
-  for (int size : kWindowIconSizes) icon.addPixmap(QPixmap::fromImage(DrawBankFileIcon(size)));
-  return icon;
-}
-
 }  // namespace zephyl

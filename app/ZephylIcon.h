@@ -10,8 +10,7 @@ QImage DrawProgramIcon(int size);
 // A bank file: a grey sheet with one sphere.
 QImage DrawBankFileIcon(int size);
 
-// Both in the sizes a desktop asks for.
+// In the sizes a desktop asks for.
 QIcon ProgramIcon();
-QIcon BankFileIcon();
 
 }  // namespace zephyl

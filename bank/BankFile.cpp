@@ -1,15 +1,13 @@
 #include "BankFile.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "BankInput.h"
+#include "BankLoadJob.h"
 #include "OutputFile.h"
 
 namespace zephyl {
-
-namespace {
-constexpr std::uint64_t kMaxReserved = 1 << 20;
-}
 
 bool DumpScanner::Next(CPatch& patch) {
   while (m_archive.HasBytes(m_position, kDumpSize)) {
@@ -36,19 +34,9 @@ bool DumpScanner::Next(CPatch& patch) {
 }
 
 LoadResult LoadBank(CQuensetDoc& doc, DumpScanner& scanner) {
-  std::vector<CPatch> found;
-  // Room for as many dumps as a file could hold, within reason: a huge file of junk must not
-  // reserve memory in proportion to its size. A stream grows the bank as dumps arrive.
-  found.reserve(static_cast<std::size_t>(
-      std::min<std::uint64_t>(scanner.Length().value_or(0) / kDumpSize, kMaxReserved)));
-  CPatch patch;
-  while (scanner.Next(patch)) found.push_back(patch);
-
-  LoadResult result;
-  result.patchesAdded = found.size();
-  result.bytesSkipped = scanner.BytesSkipped();
-  doc.AppendPatches(doc.CurrentBank(), std::move(found));
-  return result;
+  BankLoadJob job(scanner);
+  job.Scan(std::numeric_limits<std::uint64_t>::max());
+  return job.Apply(doc);
 }
 
 LoadResult LoadBank(CQuensetDoc& doc, ByteSource& source) {

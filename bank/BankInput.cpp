@@ -11,10 +11,6 @@
 
 namespace zephyl {
 
-namespace {
-constexpr const char* kOpenAction = "Cannot open";
-}
-
 BankInput::BankInput(const std::filesystem::path& path, ReadWatch watch) {
   if (IsStandardStream(path)) {
     m_stream = std::make_unique<StreamByteSource>(STDIN_FILENO, path, false, std::move(watch));

@@ -14,12 +14,11 @@ namespace zephyl {
 class BankLoadJob {
  public:
   // `scanner` must outlive the job.
-  explicit BankLoadJob(DumpScanner& scanner) : m_scanner(scanner) {}
+  explicit BankLoadJob(DumpScanner& scanner);
 
   // Scans on until at least `bytes` more of the source lie behind; true at the end. Reading
   // errors throw, as the source reports them.
   bool Scan(std::uint64_t bytes);
-  bool Done() const { return m_done; }
   std::uint64_t Position() const { return m_scanner.Position(); }
   // Unknown for a stream until it has been read to its end.
   std::optional<std::uint64_t> Length() const { return m_scanner.Length(); }

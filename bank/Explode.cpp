@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ExplodeJob.h"
 #include "OutputFile.h"
 
 namespace zephyl {
@@ -21,12 +22,9 @@ std::filesystem::path ExplodePatch(std::size_t position, const CPatch& patch,
 
 std::vector<std::filesystem::path> ExplodeBank(const CQuensetDoc& doc,
                                                const std::filesystem::path& folder) {
-  const auto& bank = doc.Bank(doc.CurrentBank());
-  std::vector<std::filesystem::path> written;
-  for (std::size_t i = bank.size(); i-- > 0;) {
-    written.push_back(ExplodePatch(i, bank[i], folder, doc.m_bExplodeSyx));
-  }
-  return written;
+  ExplodeJob job(doc.Bank(doc.CurrentBank()), folder, doc.m_bExplodeSyx);
+  job.Write(job.Total());
+  return job.Files();
 }
 
 }  // namespace zephyl

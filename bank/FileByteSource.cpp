@@ -20,7 +20,7 @@ std::size_t FileByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t>
         ::pread(m_fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw FileError::FromErrno(m_path, "Cannot read");
+      throw FileError::FromErrno(m_path, kReadAction);
     }
     if (got == 0) break;
     done += static_cast<std::size_t>(got);

@@ -6,6 +6,8 @@
 
 namespace zephyl {
 
+inline constexpr const char* kOpenAction = "Cannot open";
+inline constexpr const char* kReadAction = "Cannot read";
 inline constexpr const char* kWriteAction = "Cannot write";
 
 // A file operation that failed. The message names the file and the reason:

@@ -28,8 +28,8 @@ std::filesystem::path LinkTarget(const std::filesystem::path& path) {
   for (int followed = 0; followed <= kMaxLinks; ++followed) {
     std::error_code error;
     // Anything that cannot be looked at is left for opening it to report.
-    if (ProcessLink(current) ||
-        !std::filesystem::is_symlink(std::filesystem::symlink_status(current, error))) {
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)) ||
+        ProcessLink(current)) {
       return current;
     }
     const std::filesystem::path target = std::filesystem::read_symlink(current, error);

@@ -36,7 +36,6 @@ std::optional<int> OwnDescriptor(const std::filesystem::path& path) {
 std::unique_ptr<OutputFile> OpenOutputFile(const std::filesystem::path& path) {
   if (IsStandardStream(path)) return std::make_unique<DirectFileWriter>();
   const std::filesystem::path target = LinkTarget(path);
-  if (const auto fd = OwnDescriptor(target)) return std::make_unique<DirectFileWriter>(path, *fd);
   struct stat info {};
   // A file that is not there yet is created as a regular one; other reasons not to see it are
   // reported by the writer, which names the folder's trouble.
@@ -44,6 +43,10 @@ std::unique_ptr<OutputFile> OpenOutputFile(const std::filesystem::path& path) {
     return std::make_unique<AtomicFileWriter>(target);
   }
   if (S_ISDIR(info.st_mode)) throw FileError(target, kWriteAction, "it is a folder");
+  // The only links LinkTarget leaves are those under /proc.
+  if (S_ISLNK(info.st_mode)) {
+    if (const auto fd = OwnDescriptor(target)) return std::make_unique<DirectFileWriter>(path, *fd);
+  }
   return std::make_unique<DirectFileWriter>(target);
 }
 

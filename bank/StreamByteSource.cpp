@@ -26,7 +26,7 @@ std::size_t StreamByteSource::Read(std::span<std::uint8_t> out) {
       pollfd ready{m_fd, POLLIN, 0};
       const int got = ::poll(&ready, 1, static_cast<int>(kWatchedWait.count()));
       if (got > 0) break;
-      if (got < 0 && errno != EINTR) throw FileError::FromErrno(m_path, "Cannot read");
+      if (got < 0 && errno != EINTR) throw FileError::FromErrno(m_path, kReadAction);
     }
   }
   while (true) {
@@ -39,7 +39,7 @@ std::size_t StreamByteSource::Read(std::span<std::uint8_t> out) {
       ::poll(&ready, 1, -1);
       continue;
     }
-    throw FileError::FromErrno(m_path, "Cannot read");
+    throw FileError::FromErrno(m_path, kReadAction);
   }
 }
 

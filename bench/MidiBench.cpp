@@ -2,11 +2,13 @@
 // (named by ZEPHYL_BENCH_STANDIN) on a private server.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
+#include "DeviceNames.h"
 #include "MainLoop.h"
 #include "RandomPatches.h"
 #include "RtMidiLibrary.h"
@@ -43,14 +45,10 @@ struct Link {
     sender = std::make_unique<CPatchSender>(*library);
     receiver = std::make_unique<CPatchReceiver>(*library);
     auto find = [&](bool input, const std::string& name) -> std::optional<MidiDevice> {
-      const int count = input ? library->GetNumInDevices() : library->GetNumOutDevices();
-      for (int n = 0; n < count; ++n) {
-        const auto device = static_cast<MidiDevice>(n);
-        const auto found =
-            input ? library->GetMidiInDescription(device) : library->GetMidiOutDescription(device);
-        if (found == name) return device;
-      }
-      return std::nullopt;
+      const std::vector<std::string> names = DeviceNames(*library, input);
+      const auto found = std::find(names.begin(), names.end(), name);
+      if (found == names.end()) return std::nullopt;
+      return static_cast<MidiDevice>(found - names.begin());
     };
     const auto out = find(false, std::string(standIn) + ":in");
     const auto in = find(true, std::string(standIn) + ":out");

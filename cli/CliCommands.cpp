@@ -8,62 +8,19 @@
 #include "BankFile.h"
 #include "BankInput.h"
 #include "CQuensetDoc.h"
+#include "CliSupport.h"
 #include "Explode.h"
 #include "FileError.h"
 #include "ParameterNames.h"
 #include "Procreation.h"
 #include "ProcreationJob.h"
 #include "RandomSource.h"
-#include "StandardStream.h"
 
 namespace zephyl::cli {
 
 namespace {
 
-constexpr std::size_t kWorkBank = 0;
 constexpr int kNameWidth = 28;  // the longest name, "Oscillators semitones morph", and a gap
-
-std::string Hex(std::uint8_t byte) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
-}
-
-// How messages name a file; "-" is standard input or output.
-std::string Named(const Path& file, const char* standardStream) {
-  return IsStandardStream(file) ? standardStream : '"' + file.string() + '"';
-}
-
-std::string NamedInput(const Path& file) {
-  return Named(file, "standard input");
-}
-
-// Loads `file` into the current bank of `doc`; false, with the reason on `err`, when it cannot
-// be read or holds no complete dump.
-bool LoadNonEmpty(CQuensetDoc& doc, const Path& file, Console console) {
-  try {
-    if (LoadBankFile(doc, file).patchesAdded > 0) return true;
-    console.err << NamedInput(file) << " holds no complete program dump\n";
-  } catch (const FileError& error) {
-    console.err << error.what() << '\n';
-  }
-  return false;
-}
-
-std::string Counted(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + ' ' + (count == 1 ? one : many);
-}
-
-bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
-  try {
-    SaveBankFile(doc, output);
-  } catch (const FileError& error) {
-    console.err << error.what() << '\n';
-    return false;
-  }
-  console.err << "Wrote " << Counted(doc.PatchCount(doc.CurrentBank()), "patch", "patches")
-              << " to " << Named(output, "standard output") << '\n';
-  return true;
-}
 
 // Runs `change` on every patch of the current bank.
 template <typename Change>
@@ -132,11 +89,7 @@ int Dump(const Path& file, const DumpOptions& options, Console console) {
   std::size_t first = 0;
   std::size_t last = bank.size();
   if (options.patch) {
-    if (*options.patch < 1 || *options.patch > bank.size()) {
-      console.err << "There is no patch " << *options.patch << ": " << NamedInput(file) << " holds "
-                  << bank.size() << '\n';
-      return kExitBadUsage;
-    }
+    if (!HoldsPatch(*options.patch, bank.size(), NamedInput(file), console)) return kExitBadUsage;
     first = *options.patch - 1;
     last = first + 1;
   }

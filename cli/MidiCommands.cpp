@@ -5,10 +5,10 @@
 #include <iomanip>
 #include <ostream>
 
-#include "BankFile.h"
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
-#include "FileError.h"
+#include "CliSupport.h"
+#include "DeviceNames.h"
 #include "InterruptWatch.h"
 #include "MainLoop.h"
 #include "RtMidiLibrary.h"
@@ -21,7 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kWorkBank = 0;
 constexpr int kProgressWidth = 30;
 // Long enough for any wait a command makes; the commands wake on their own conditions.
 constexpr std::chrono::hours kForever{24 * 365};
@@ -34,28 +33,11 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Hex(std::uint8_t byte) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
-}
-
 std::unique_ptr<RtMidiLibrary> OpenLibrary(MainLoop& loop, const MidiOptions& options,
                                            const Pacing& pacing = {}) {
   std::optional<MidiApi> api;
   if (options.api) api = ParseMidiApi(*options.api);
   return std::make_unique<RtMidiLibrary>(loop, api, pacing);
-}
-
-std::vector<std::string> PortNames(MidiLibrary& library, bool input) {
-  std::vector<std::string> names;
-  const int count = input ? library.GetNumInDevices() : library.GetNumOutDevices();
-  for (int n = 0; n < count; ++n) {
-    const auto device = static_cast<MidiDevice>(n);
-    auto name =
-        input ? library.GetMidiInDescription(device) : library.GetMidiOutDescription(device);
-    names.push_back(name.value_or(std::string()));
-  }
-  return names;
 }
 
 void ListPorts(const std::vector<std::string>& names, std::ostream& out) {
@@ -69,7 +51,7 @@ void ListPorts(const std::vector<std::string>& names, std::ostream& out) {
 // any case, else the first port when no name is given. Explains on `err` when there is none.
 std::optional<MidiDevice> ChoosePort(RtMidiLibrary& library, bool input,
                                      const std::optional<std::string>& wanted, Console console) {
-  const std::vector<std::string> names = PortNames(library, input);
+  const std::vector<std::string> names = DeviceNames(library, input);
   const char* kind = input ? "input" : "output";
   if (names.empty()) {
     console.err << "There is no MIDI " << kind << " port (API " << MidiApiName(library.Api())
@@ -146,33 +128,20 @@ int Ports(const MidiOptions& options, Console console) {
   console.out << "API: " << MidiApiName(library->Api()) << '\n';
   if (!library->LastError().empty()) console.err << library->LastError() << '\n';
   console.out << "Inputs:\n";
-  ListPorts(PortNames(*library, true), console.out);
+  ListPorts(DeviceNames(*library, true), console.out);
   console.out << "Outputs:\n";
-  ListPorts(PortNames(*library, false), console.out);
+  ListPorts(DeviceNames(*library, false), console.out);
   return kExitOk;
 }
 
 int Send(const Path& file, const SendOptions& options, Console console) {
   CQuensetDoc doc;
-  try {
-    if (LoadBankFile(doc, file).patchesAdded == 0) {
-      console.err << (IsStandardStream(file) ? "Standard input" : '"' + file.string() + '"')
-                  << " holds no complete program dump\n";
-      return kExitFailed;
-    }
-  } catch (const FileError& error) {
-    console.err << error.what() << '\n';
-    return kExitFailed;
-  }
+  if (!LoadNonEmpty(doc, file, console, "Standard input")) return kExitFailed;
   const std::size_t patches = doc.PatchCount(kWorkBank);
   std::size_t first = 0;
   std::size_t last = patches;
   if (options.patch) {
-    if (*options.patch < 1 || *options.patch > patches) {
-      console.err << "There is no patch " << *options.patch << ": \"" << file.string()
-                  << "\" holds " << patches << '\n';
-      return kExitBadUsage;
-    }
+    if (!HoldsPatch(*options.patch, patches, Named(file, "\"-\""), console)) return kExitBadUsage;
     first = *options.patch - 1;
     last = first + 1;
   }
@@ -292,17 +261,8 @@ int Receive(const ReceiveOptions& options, Console console) {
   }
   CQuensetDoc out;
   out.AppendPatches(kWorkBank, std::move(received));
-  try {
-    SaveBankFile(out, options.output);
-  } catch (const FileError& e) {
-    console.err << e.what() << '\n';
-    return kExitFailed;
-  }
-  const std::size_t count = out.PatchCount(kWorkBank);
-  console.err << "Wrote " << count << (count == 1 ? " patch" : " patches") << " to "
-              << (toStandardOutput ? "standard output" : '"' + options.output.string() + '"')
-              << '\n';
-  const bool shortOfCount = options.count && count < *options.count;
+  if (!Save(out, options.output, console)) return kExitFailed;
+  const bool shortOfCount = options.count && out.PatchCount(kWorkBank) < *options.count;
   return error.empty() && !shortOfCount ? kExitOk : kExitFailed;
 }
 

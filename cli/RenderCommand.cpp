@@ -2,17 +2,15 @@
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QGuiApplication>
 #include <iostream>
 
-#include "BankFile.h"
 #include "CPanelEditor.h"
+#include "CliSupport.h"
 #include "FileError.h"
 #include "NullPanelHost.h"
 #include "OutputFile.h"
 #include "PanelPictures.h"
 #include "RenderPanel.h"
-#include "StandardStream.h"
 
 namespace zephyl::cli {
 
@@ -27,54 +25,17 @@ class ErrorMessages final : public DibMessages {
   std::ostream& m_err;
 };
 
-// Qt on a machine without a session says so; the panel needs no runtime folder.
-void QuietAboutRuntimeFolder(QtMsgType type, const QMessageLogContext& context,
-                             const QString& text) {
-  if (text.contains("XDG_RUNTIME_DIR")) return;
-  std::cerr << qFormatLogMessage(type, context, text).toStdString() << '\n';
-}
-
-// Qt's fonts need an application object; the offscreen platform needs no display.
-void EnsureGuiApplication() {
-  if (QGuiApplication::instance()) return;
-  static int argc = 3;
-  static char name[] = "zephyl-cli";
-  static char option[] = "-platform";
-  static char platform[] = "offscreen";
-  static char* argv[] = {name, option, platform, nullptr};
-  const QtMessageHandler previous = qInstallMessageHandler(QuietAboutRuntimeFolder);
-  static QGuiApplication app(argc, argv);
-  qInstallMessageHandler(previous);
-}
-
-std::string Named(const Path& file, const char* standardStream) {
-  return IsStandardStream(file) ? standardStream : '"' + file.string() + '"';
-}
-
 }  // namespace
 
 int Render(const Path& file, const Path& output, const RenderOptions& options, Console console) {
   CQuensetDoc doc;
-  try {
-    if (LoadBankFile(doc, file).patchesAdded == 0) {
-      console.err << Named(file, "standard input") << " holds no complete program dump\n";
-      return kExitFailed;
-    }
-  } catch (const FileError& error) {
-    console.err << error.what() << '\n';
-    return kExitFailed;
-  }
+  if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
   const std::size_t bank = doc.CurrentBank();
-  const std::size_t count = doc.PatchCount(bank);
   const std::size_t patch = options.patch.value_or(1);
-  if (patch < 1 || patch > count) {
-    console.err << "There is no patch " << patch << ": " << Named(file, "standard input")
-                << " holds " << count << '\n';
-    return kExitBadUsage;
-  }
+  if (!HoldsPatch(patch, doc.PatchCount(bank), NamedInput(file), console)) return kExitBadUsage;
   doc.SetCurrentIndex(bank, patch - 1);
 
-  EnsureGuiApplication();
+  EnsureOffscreenApplication("zephyl-cli");
   NullPanelHost host;
   CPanelEditor editor(doc, host);
   editor.SetMorphMode(options.morph);
@@ -106,7 +67,7 @@ int Render(const Path& file, const Path& output, const RenderOptions& options, C
     console.err << error.what() << '\n';
     return kExitFailed;
   }
-  console.err << "Wrote patch " << patch << " of " << Named(file, "standard input") << " to "
+  console.err << "Wrote patch " << patch << " of " << NamedInput(file) << " to "
               << Named(output, "standard output") << '\n';
   return kExitOk;
 }

@@ -12,16 +12,11 @@ using namespace zephyl;
 
 namespace {
 
-class Quiet final : public DibMessages {
- public:
-  void Show(std::string_view) override {}
-};
-
 void CheckPicture(const CDib& dib) {
   const auto [width, height] = dib.GetSize();
   if (width <= 0 || height <= 0) std::abort();
   if (dib.Picture().pixels.size() != static_cast<std::size_t>(width) * height) std::abort();
-  Quiet quiet;
+  NullDibMessages quiet;
   MemoryByteSink sink;
   if (!dib.Write(sink, quiet)) std::abort();
   MemoryByteSource source(sink.Bytes());
@@ -39,7 +34,7 @@ void CheckPicture(const CDib& dib) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
-  Quiet quiet;
+  NullDibMessages quiet;
   CDib file;
   MemoryByteSource source(bytes);
   if (file.Read(source, quiet)) CheckPicture(file);

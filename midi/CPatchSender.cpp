@@ -6,9 +6,6 @@ namespace zephyl {
 
 namespace {
 
-constexpr std::uint8_t kNibbleMask = 0x0F;
-constexpr int kNibbleBits = 4;
-
 // Channels are 1-based; the byte is 0-based.
 std::uint8_t ChannelByte(int channel) {
   return channel >= 1 && channel <= kMidiChannelCount ? static_cast<std::uint8_t>(channel - 1)
@@ -18,15 +15,9 @@ std::uint8_t ChannelByte(int channel) {
 }  // namespace
 
 Dump CPatchSender::BuildDump(const CPatch& patch, int globalChannel, int slot) {
-  Dump dump{};
-  std::copy(patch.m_header.begin(), patch.m_header.end(), dump.begin());
+  Dump dump = patch.ToDump();
   dump[kChannelByte] = ChannelByte(globalChannel);
   dump[kProgramByte] = static_cast<std::uint8_t>(std::clamp(slot, 0, int{kSlotCount} - 1));
-  for (std::size_t i = 0; i < kParameterCount; ++i) {
-    dump[kHeaderSize + 2 * i] = patch.m_values[i] & kNibbleMask;
-    dump[kHeaderSize + 2 * i + 1] = static_cast<std::uint8_t>(patch.m_values[i] >> kNibbleBits);
-  }
-  dump[kDumpSize - 1] = patch.m_terminator;
   return dump;
 }
 

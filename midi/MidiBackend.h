@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "MidiApi.h"
 #include "Pacing.h"
 
 namespace zephyl {

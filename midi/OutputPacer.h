@@ -21,8 +21,6 @@ class OutputPacer {
   // A message went at `now`.
   void Sent(std::size_t size, bool endsSysEx, TimePoint now);
 
-  const Pacing& Settings() const { return m_pacing; }
-
  private:
   // Budget bytes available at `t`.
   double TokensAt(TimePoint t) const;

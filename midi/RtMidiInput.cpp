@@ -14,7 +14,7 @@ constexpr unsigned kRtMidiQueueSize = 1;
 
 RtMidiInput::RtMidiInput(RtMidi::Api api, const std::string& port, bool own,
                          std::function<void()> notify)
-    : m_port(port), m_notify(std::move(notify)) {
+    : m_notify(std::move(notify)) {
   m_in = std::make_unique<RtMidiIn>(api, kMidiClientName, kRtMidiQueueSize);
   m_in->setErrorCallback(IgnoreRtMidiError);
   m_in->ignoreTypes(false, true, true);  // System Exclusive in; clock and sensing out

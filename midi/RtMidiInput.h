@@ -35,13 +35,11 @@ class RtMidiInput {
   void Stop() { m_running = false; }
   const MidiEvent* Next();
   std::uint64_t Dropped() const { return m_dropped; }
-  const std::string& Port() const { return m_port; }
 
  private:
   static void OnMessage(double, std::vector<unsigned char>* message, void* self);
   void Take(const std::vector<unsigned char>& message);
 
-  std::string m_port;
   std::function<void()> m_notify;
   std::unique_ptr<RtMidiIn> m_in;
   std::atomic<bool> m_running{false};

@@ -300,7 +300,7 @@ void RtMidiLibrary::Monitor() {
         if (!library) return;
         Open* open = (*library)->Find(lost);
         if (!open) return;
-        if (open->output) open->output->Fail("");
+        if (open->output) open->output->Fail();
         if (input) {
           open->window->OnMidiInData();
         } else {

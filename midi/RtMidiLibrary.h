@@ -35,8 +35,6 @@ class RtMidiLibrary final : public MidiLibrary {
   MidiApi Api() const { return m_api; }
   // Why the API asked for is not in use, or why the last open failed; empty when neither.
   std::string LastError() const { return m_lastError; }
-  // For outputs opened from now on.
-  void SetPacing(const Pacing& pacing) { m_pacing = pacing; }
   // Lists one more input device after the system's: a port of this program's own, named
   // `port`, for other programs to connect to and send to. Returns its device number.
   MidiDevice OfferOwnInput(const std::string& port);

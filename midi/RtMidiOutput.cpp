@@ -43,8 +43,7 @@ struct RtMidiOutput::Shared {
 };
 
 RtMidiOutput::RtMidiOutput(MidiBackend& backend, const std::string& port, const Pacing& pacing,
-                           std::function<void()> ready)
-    : m_port(port) {
+                           std::function<void()> ready) {
   auto out = std::make_unique<RtMidiOut>(backend.RtApi(), kMidiClientName);
   out->setErrorCallback(IgnoreRtMidiError);
   out->openPort(FindRtMidiPort(*out, port), "output");
@@ -90,7 +89,8 @@ bool RtMidiOutput::Put(const MidiEvent& event) {
     return false;
   }
   m_shared->queue.push_back(event);
-  m_shared->wake.notify_one();
+  // A busy writer looks at the queue again when it is through its batch.
+  if (m_shared->queue.size() == 1 && !m_shared->busy) m_shared->wake.notify_one();
   return true;
 }
 
@@ -106,7 +106,7 @@ bool RtMidiOutput::Idle() {
   return m_shared->queue.empty() && !m_shared->busy && !m_shared->lost;
 }
 
-void RtMidiOutput::Fail(const std::string&) {
+void RtMidiOutput::Fail() {
   std::lock_guard lock(m_shared->mutex);
   m_shared->failed = true;
   if (!m_shared->queue.empty() || m_shared->busy) m_shared->lost = true;

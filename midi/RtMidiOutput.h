@@ -39,14 +39,12 @@ class RtMidiOutput {
   void Reset();
   bool Idle();
   // The device stopped working: output is dropped from then on.
-  void Fail(const std::string& reason);
-  const std::string& Port() const { return m_port; }
+  void Fail();
 
  private:
   struct Shared;
   static void Write(std::shared_ptr<Shared> shared);
 
-  std::string m_port;
   std::shared_ptr<Shared> m_shared;
   std::thread m_writer;
 };

@@ -20,16 +20,11 @@ constexpr std::uint8_t kNoteOn = 0x90;
 constexpr std::uint8_t kNoteOff = 0x80;
 constexpr std::uint8_t kChannelMask = 0x0F;
 constexpr std::uint8_t kSyncBits = 0x03;
-constexpr std::uint8_t kDistBit = 0x10;
 constexpr std::uint8_t kOctaveShiftCount = CPatch::Range(kOctaveParameter);
 
 // "arp/dest" steps through two cycles, 0 1 2 5 6 (arpeggio modes) and 3 4 7 (destinations);
 // 8, where "arp" enters the destinations, leads into the second.
 constexpr std::uint8_t kArpDestNext[] = {1, 2, 5, 4, 7, 6, 0, 3, 7};
-
-bool IsArpeggioMode(std::uint8_t value) {
-  return value == 0 || value == 1 || value == 2 || value == 5 || value == 6;
-}
 
 int Signed(std::uint8_t value) {
   return static_cast<std::int8_t>(value);

@@ -10,8 +10,8 @@ namespace zephyl {
 namespace {
 
 constexpr std::string_view kFace = "Arial";
-constexpr FontSpec kValueFont{kFace, 16, 600};
-constexpr FontSpec kLabelFont{kFace, 12, 500};
+constexpr FontDesc kValueFont{kFace, 16, 600};
+constexpr FontDesc kLabelFont{kFace, 12, 500};
 constexpr int kFramePenWidth = 2;
 constexpr Rgb kPatchColour{125, 255, 125};
 constexpr Rgb kBankColour{5, 255, 5};
@@ -27,7 +27,6 @@ constexpr int kLabelCentre = 10;
 constexpr int kOctave = 12;
 constexpr std::uint8_t kSyncLowBit = 0x01;
 constexpr std::uint8_t kSyncHighBit = 0x02;
-constexpr std::uint8_t kDistBit = 0x10;
 constexpr std::uint8_t kSineElement = 3;  // of the oscillator waves
 constexpr std::uint8_t kNoiseElement = 4;
 constexpr int kNone = -1;
@@ -39,7 +38,6 @@ constexpr PanelRect kFrames[] = {
 
 // Display pictures by value, for the selectors whose pictures are not in value order.
 constexpr int kLfoDestination[] = {211, 208, 206, 205, 210};
-constexpr int kVoice[] = {213, 214, 216};
 constexpr int kModWheel[] = {208, 210, 206, 212, 209};
 constexpr int kModEnvelopeDestination[] = {206, 210, 211, 196};
 constexpr int kArpDest[] = {200, 202, 201, 207, 205, 203, 204, 208, 196};
@@ -52,10 +50,6 @@ int Pick(const int (&ids)[N], std::uint8_t value) {
 template <std::size_t N>
 const CDib* Element(const std::array<CDib, N>& set, std::uint8_t value) {
   return value < N ? &set[value] : nullptr;
-}
-
-bool IsArpeggioMode(std::uint8_t value) {
-  return value == 0 || value == 1 || value == 2 || value == 5 || value == 6;
 }
 
 void DrawAt(PanelSurface& surface, const CDib* picture, PanelPoint at) {
@@ -112,7 +106,7 @@ class Pass {
         Display(Pick(kLfoDestination, k), b);
         break;
       case 58:  // "voice"
-        Display(Pick(kVoice, k), b);
+        Display(Element(p.voiceModes, k), b);
         break;
       case 59:  // Portamento "modwheel"
         Display(Pick(kModWheel, k), b);

@@ -18,7 +18,7 @@ struct Rgb {
 
 // A font as the panel asks for it: a proportional sans-serif face, not italic, underlined or
 // struck out. The cell height is the ascent plus the descent in pixels, not the em size.
-struct FontSpec {
+struct FontDesc {
   std::string_view face;
   int cellHeight = 0;
   int weight = 400;  // 100 to 900; 400 regular, 700 bold
@@ -44,7 +44,7 @@ class PanelSurface {
 
   virtual ~PanelSurface() = default;
 
-  virtual FontHandle CreateFont(const FontSpec& spec) = 0;
+  virtual FontHandle CreateFont(const FontDesc& desc) = 0;
   virtual PenHandle CreatePen(int width, Rgb colour) = 0;
   virtual FontHandle SelectFont(FontHandle font) = 0;
   virtual PenHandle SelectPen(PenHandle pen) = 0;

@@ -25,11 +25,11 @@ QStringList FacesFor(std::string_view face) {
   return faces;
 }
 
-QFont Unsized(const FontSpec& spec) {
+QFont Unsized(const FontDesc& desc) {
   QFont font;
-  font.setFamilies(FacesFor(spec.face));
+  font.setFamilies(FacesFor(desc.face));
   font.setStyleHint(QFont::SansSerif);
-  font.setWeight(static_cast<QFont::Weight>(spec.weight));
+  font.setWeight(static_cast<QFont::Weight>(desc.weight));
   font.setItalic(false);
   font.setUnderline(false);
   font.setStrikeOut(false);
@@ -39,21 +39,21 @@ QFont Unsized(const FontSpec& spec) {
 
 }  // namespace
 
-QFont QtPanelSurface::FontFor(const FontSpec& spec, int dotsPerInch) {
+QFont QtPanelSurface::FontFor(const FontDesc& desc, int dotsPerInch) {
   // The ascent plus descent of a face at a known size gives the em size that fills the cell.
   // Measuring costs a font lookup, so each face and weight is measured once.
   static std::map<std::tuple<std::string, int>, double> emPerCell;
-  const auto key = std::make_tuple(std::string(spec.face), spec.weight);
+  const auto key = std::make_tuple(std::string(desc.face), desc.weight);
   auto found = emPerCell.find(key);
   if (found == emPerCell.end()) {
-    QFont probe = Unsized(spec);
+    QFont probe = Unsized(desc);
     probe.setPixelSize(kProbePixels);
     const QFontMetricsF metrics(probe);
     found = emPerCell.emplace(key, kProbePixels / (metrics.ascent() + metrics.descent())).first;
   }
   // Pixel sizes are whole numbers; a point size at the device's resolution is not.
-  QFont font = Unsized(spec);
-  font.setPointSizeF(spec.cellHeight * found->second * kPointsPerInch / dotsPerInch);
+  QFont font = Unsized(desc);
+  font.setPointSizeF(desc.cellHeight * found->second * kPointsPerInch / dotsPerInch);
   return font;
 }
 
@@ -64,8 +64,8 @@ QtPanelSurface::MeasuredFont QtPanelSurface::Measured(const QFont& font) const {
   return {font, QFontMetricsF(font, m_painter.device())};
 }
 
-PanelSurface::FontHandle QtPanelSurface::CreateFont(const FontSpec& spec) {
-  m_fonts.push_back(Measured(FontFor(spec, m_painter.device()->logicalDpiY())));
+PanelSurface::FontHandle QtPanelSurface::CreateFont(const FontDesc& desc) {
+  m_fonts.push_back(Measured(FontFor(desc, m_painter.device()->logicalDpiY())));
   return static_cast<FontHandle>(m_fonts.size());
 }
 

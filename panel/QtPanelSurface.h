@@ -20,7 +20,7 @@ class QtPanelSurface final : public PanelSurface {
  public:
   explicit QtPanelSurface(QPainter& painter);
 
-  FontHandle CreateFont(const FontSpec& spec) override;
+  FontHandle CreateFont(const FontDesc& desc) override;
   PenHandle CreatePen(int width, Rgb colour) override;
   FontHandle SelectFont(FontHandle font) override;
   PenHandle SelectPen(PenHandle pen) override;
@@ -34,9 +34,9 @@ class QtPanelSurface final : public PanelSurface {
   void LineTo(int x, int y) override;
   void DrawPicture(const PanelRect& destination, const PictureImage& picture) override;
 
-  // The font that `spec` gives on this system, sized to its cell height on a device of
+  // The font that `desc` gives on this system, sized to its cell height on a device of
   // `dotsPerInch`.
-  static QFont FontFor(const FontSpec& spec, int dotsPerInch);
+  static QFont FontFor(const FontDesc& desc, int dotsPerInch);
 
  private:
   static QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }

@@ -64,9 +64,7 @@ int DifferingPixels(const QImage& screen, QPoint origin, const std::vector<QImag
 
 // The panel as the replayed editor draws it, once for each phase of the blinking light.
 std::vector<QImage> PanelImages(CPanelEditor& editor) {
-  struct Ignored final : DibMessages {
-    void Show(std::string_view) override {}
-  } messages;
+  NullDibMessages messages;
   PanelPictures pictures;
   pictures.AttachAll(messages);
   std::vector<QImage> images{RenderPanel(editor, pictures)};

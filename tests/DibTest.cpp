@@ -27,14 +27,14 @@ void Put(Bytes& b, std::size_t at, std::uint32_t v, int size) {
 
 // A packed bitmap: info header, `entries` colour-table entries (entry i is grey i * 16, with red
 // 1 to tell entries apart), pixel rows filled with `fill`.
-struct DibSpec {
+struct DibShape {
   int width = 2, height = 2, bits = 8;
   std::uint32_t colorsUsed = 0, imageSizeField = 0, headerSize = 40, compression = 0;
   int entries = -1, rowBytes = -1;  // default: what the bit count and width call for
   std::uint8_t fill = 0;
 };
 
-Bytes Packed(const DibSpec& s) {
+Bytes Packed(const DibShape& s) {
   const int entries = s.entries >= 0 ? s.entries
                                      : (s.colorsUsed ? static_cast<int>(s.colorsUsed)
                                                      : (s.bits <= 8 ? 1 << s.bits : 0));
@@ -71,7 +71,7 @@ constexpr std::uint32_t Argb(int r, int g, int b) {
 TEST(DibTest, DecodesEveryDepthBottomUpAfterItsColourTable) {
   // Two rows of two pixels; the bottom row comes first in the bitmap.
   struct Case {
-    DibSpec spec;
+    DibShape shape;
     Bytes rows;                         // bottom row, then top row, each padded to 4 bytes
     std::vector<std::uint32_t> pixels;  // top row first
     std::uint32_t imageSize;
@@ -97,8 +97,8 @@ TEST(DibTest, DecodesEveryDepthBottomUpAfterItsColourTable) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec.bits);
-    Bytes packed = Packed(c.spec);
+    SCOPED_TRACE(c.shape.bits);
+    Bytes packed = Packed(c.shape);
     std::copy(c.rows.begin(), c.rows.end(),
               packed.end() - static_cast<std::ptrdiff_t>(c.rows.size()));
     RecordingMessages messages;
@@ -126,7 +126,7 @@ struct FailingSource final : ByteSource {
 TEST(DibTest, RefusesDamagedBitmapsAndFilesWithoutReadingPastThem) {
   struct Case {
     const char* name;
-    DibSpec spec;
+    DibShape shape;
     std::ptrdiff_t cut = 0;  // bytes missing at the end
   };
   // clang-format off
@@ -161,15 +161,15 @@ TEST(DibTest, RefusesDamagedBitmapsAndFilesWithoutReadingPastThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Bytes damaged = Packed(c.spec);
+    Bytes damaged = Packed(c.shape);
     damaged.resize(damaged.size() - c.cut);
     RecordingMessages messages;
     CDib dib;
     EXPECT_FALSE(dib.AttachMemory(damaged, messages));
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"AttachMemory error"}));
     EXPECT_TRUE(dib.IsEmpty());
-    const std::uint32_t offset = 14 + 40 + 4 * (c.spec.entries >= 0 ? c.spec.entries : 256);
-    files.emplace_back(c.name, FileOf(damaged, c.spec.headerSize == 40 ? offset : 14 + 12 + 1024));
+    const std::uint32_t offset = 14 + 40 + 4 * (c.shape.entries >= 0 ? c.shape.entries : 256);
+    files.emplace_back(c.name, FileOf(damaged, c.shape.headerSize == 40 ? offset : 14 + 12 + 1024));
   }
   for (const auto& [name, file] : files) {
     SCOPED_TRACE(name);

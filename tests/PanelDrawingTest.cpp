@@ -221,7 +221,7 @@ TEST_F(PanelDrawingTest, FramesButtonsLogoAndBackground) {
 }
 
 TEST_F(PanelDrawingTest, TextSitsInAnOpaqueCellOfItsFontsHeight) {
-  for (const FontSpec& font : {FontSpec{"Arial", 16, 600}, FontSpec{"Arial", 12, 500}}) {
+  for (const FontDesc& font : {FontDesc{"Arial", 16, 600}, FontDesc{"Arial", 12, 500}}) {
     // Painted on black to see the cell.
     QImage cell(100, 60, QImage::Format_RGB32);
     cell.fill(Qt::black);

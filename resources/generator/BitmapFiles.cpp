@@ -16,8 +16,6 @@ namespace zephyl::bitmaps {
 
 namespace {
 
-constexpr int kFirstKnobResource = 130;
-
 class ThrowingMessages final : public DibMessages {
  public:
   explicit ThrowingMessages(std::string name) : m_name(std::move(name)) {}
@@ -44,7 +42,7 @@ std::string Numbered(int resource, const std::string& what) {
   return std::to_string(resource) + "-" + what + ".bmp";
 }
 
-constexpr Rgb8 kPanel{82, 82, 82};
+constexpr Rgb8 kPanel{kPanelGrey.r, kPanelGrey.g, kPanelGrey.b};
 constexpr Rgb8 kBlack{0, 0, 0};
 constexpr Rgb8 kLampGreen{0, 255, 0};
 
@@ -108,17 +106,20 @@ constexpr Word kVoiceWords[] = {
 
 std::vector<BitmapFile> AllBitmaps() {
   std::vector<BitmapFile> files;
-  for (int frame = 0; frame < kKnobFrames; ++frame) {
+  for (int frame = 0; frame < static_cast<int>(kKnobFrameCount); ++frame) {
     char what[16];
     std::snprintf(what, sizeof what, "knob-%02d", frame);
-    const int resource = kFirstKnobResource + frame;
+    const int resource = kFirstKnobFrameResource + frame;
     files.push_back({resource, Numbered(resource, what), GreyBitmap(DrawKnob(frame))});
   }
-  files.push_back({172, Numbered(172, "button"), Quantize(DrawButton(), 8, 133, {kPanel, kBlack})});
-  files.push_back({181, Numbered(181, "logo"), Quantize(DrawLogo(), 8, 256, {kPanel})});
+  files.push_back({kButtonResource, Numbered(kButtonResource, "button"),
+                   Quantize(DrawButton(), 8, 133, {kPanel, kBlack})});
   files.push_back(
-      {174, Numbered(174, "lamp-lit"), Quantize(DrawLamp(true), 8, 20, {kPanel, kLampGreen})});
-  files.push_back({175, Numbered(175, "lamp-dark"), Quantize(DrawLamp(false), 8, 7, {kPanel})});
+      {kLogoResource, Numbered(kLogoResource, "logo"), Quantize(DrawLogo(), 8, 256, {kPanel})});
+  files.push_back({kLampLitResource, Numbered(kLampLitResource, "lamp-lit"),
+                   Quantize(DrawLamp(true), 8, 20, {kPanel, kLampGreen})});
+  files.push_back({kLampDarkResource, Numbered(kLampDarkResource, "lamp-dark"),
+                   Quantize(DrawLamp(false), 8, 7, {kPanel})});
 
   const std::vector<Rgb8> display = DisplayColours();
   const auto wave = [&](int resource, const char* name, const std::vector<WavePoint>& points) {

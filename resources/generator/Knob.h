@@ -1,13 +1,13 @@
 #pragma once
 
+#include "PanelDrawing.h"
+#include "PanelPictures.h"
 #include "Raster.h"
 
 namespace zephyl::bitmaps {
 
-inline constexpr int kKnobFrames = 40;
 inline constexpr int kKnobWidth = 21;
 inline constexpr int kKnobHeight = 22;
-inline constexpr double kPanelGrey = 82;
 
 // Frame `frame` of the knob: the pointer sweeps clockwise from about 7 o'clock (frame 0) to
 // about 5 o'clock (the last), passing 12 o'clock between the two middle frames.

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "PanelLamps.h"
 #include "Raster.h"
 
 namespace zephyl::bitmaps {
 
-inline constexpr int kLampWidth = 13;
-inline constexpr int kLampHeight = 10;
 inline constexpr int kButtonWidth = 20;
 inline constexpr int kButtonHeight = 10;
 

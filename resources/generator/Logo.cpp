@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "Knob.h"
+#include "PanelDrawing.h"
 
 namespace zephyl::bitmaps {
 
@@ -87,7 +87,7 @@ constexpr Sphere kSpheres[] = {
     {46, 26, 4.5}, {70, 20, 6.5}, {99, 16, 9.5}, {128, 20, 6.5}, {152, 26, 4.5},
 };
 
-const Colour kPanel = Grey(kPanelGrey);
+const Colour kPanel = Grey(kPanelGrey.r);
 const Colour kGlow{255, 150, 20};
 
 // A lit ball: light from the top left and the viewer, a bright gleam, a warm dark side.
@@ -97,11 +97,11 @@ Colour Ball(double dx, double dy) {
   const double diffuse = std::max(0.0, dx * lx + dy * ly + z * lz);
   const double hx = lx, hy = ly, hz = lz + 1;
   const double hl = std::sqrt(hx * hx + hy * hy + hz * hz);
-  const double spec = std::pow(std::max(0.0, (dx * hx + dy * hy + z * hz) / hl), 24);
+  const double shine = std::pow(std::max(0.0, (dx * hx + dy * hy + z * hz) / hl), 24);
   Colour c = Mix(Colour{150, 50, 0}, Colour{255, 185, 25}, diffuse);
   // Light seen through the edge, as of a glowing body.
   c = Mix(c, Colour{255, 120, 10}, 0.35 * std::pow(1 - z, 3));
-  return Mix(c, Colour{255, 250, 215}, spec);
+  return Mix(c, Colour{255, 250, 215}, shine);
 }
 
 }  // namespace
