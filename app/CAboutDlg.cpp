@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ZephylIcon.h"
+#include "ZephylVersion.h"
 
 namespace zephyl {
 
@@ -25,7 +26,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   }
   icons->addStretch();
 
-  auto* name = new QLabel(QStringLiteral("Zephyl %1").arg(QLatin1String(kVersionText)), this);
+  auto* name = new QLabel(QStringLiteral("Zephyl %1").arg(QLatin1String(kVersion)), this);
   QFont bold = name->font();
   bold.setBold(true);
   name->setFont(bold);
@@ -35,7 +36,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
       QStringLiteral("A patch editor and patch generator for the NordLead and NordLead2"), this));
   auto* credits = new QLabel(QStringLiteral("Designed and written by the Zephyl team.\n"
                                             "Breeding, banks and panel drawing: our own code.\n"
-                                            "Built with Qt and RtMidi."),
+                                            "Built with Qt and RtMidi.\n"
+                                            "Free software under the GNU General Public "
+                                            "License,\nversion 3 or later (see LICENSE)."),
                              this);
   credits->setEnabled(false);
   texts->addWidget(credits);

@@ -4,8 +4,6 @@
 
 namespace zephyl {
 
-inline constexpr const char* kVersionText = "0.65";
-
 // The about box: the two icons, the name and version, what the program is, and credits.
 class CAboutDlg : public QDialog {
  public:

@@ -6,7 +6,7 @@ namespace zephyl {
 
 // The filter of every bank-file dialog.
 inline constexpr const char* kBankFileFilter =
-    "Zephyl Files (*.zpf);;SysEx files (*.syx);;All files (*)";
+    "Zephyl Files (*.zpf);;SysEx Files (*.syx);;All Files (*)";
 
 // The user's answers through Qt's message boxes and file dialogs.
 class QtUserPrompts final : public UserPrompts {

@@ -8,6 +8,7 @@
 #include "CQuensetApp.h"
 #include "CommandLine.h"
 #include "QtUserPrompts.h"
+#include "ZephylVersion.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (early.version) {
-    std::cout << "zephyl " << zephyl::kVersionText << '\n';
+    std::cout << "zephyl " << zephyl::kVersion << '\n';
     return 0;
   }
   if (!zephyl::HasDisplay()) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(0);
@@ -35,9 +37,16 @@ void SyncFolderOf(const std::filesystem::path& path) {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : m_path(path) {
-  // Renaming over a file takes only the folder's permission; a file its owner made read-only
-  // is kept as it is, as writing into it would be refused.
-  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+  // Renaming over a file takes only the folder's permission; a read-only file is kept as it
+  // is, as writing into it would be refused. Root may write anything, so for root, as for
+  // editors, a file without any write bit is read-only.
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) throw FileError::FromErrno(path, kWriteAction);
+  if (exists && (old.st_mode & kWriteBits) == 0) {
+    throw FileError(path, kWriteAction, std::strerror(EACCES), EACCES);
+  }
+  if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
     throw FileError::FromErrno(path, kWriteAction);
   }
   // Beside the file, so the rename stays in one file system; a name too long to take the
@@ -56,9 +65,8 @@ AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& path) : m_path(p
 
   // A replaced file keeps its owner where that is allowed (so the owner goes first: it clears
   // set-id bits) and its permissions; a new one gets the usual ones.
-  struct stat old {};
   mode_t mode = kNewFileMode & ~CurrentUmask();
-  if (::stat(path.c_str(), &old) == 0) {
+  if (exists) {
     if (::fchown(m_fd, old.st_uid, old.st_gid) != 0) {
       // Not ours to give away: the new file stays the writer's own.
     }

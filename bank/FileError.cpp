@@ -6,7 +6,8 @@
 namespace zephyl {
 
 FileError FileError::FromErrno(const std::filesystem::path& path, const std::string& action) {
-  return FileError(path, action, std::strerror(errno));
+  const int code = errno;
+  return FileError(path, action, std::strerror(code), code);
 }
 
 }  // namespace zephyl

@@ -63,6 +63,11 @@ int Info(const std::vector<Path>& files, Console console) {
       while (scanner.Next(patch)) headers.push_back(scanner.DumpHeader());
       console.out << file.string() << ": " << Counted(headers.size(), "patch", "patches") << ", "
                   << Counted(scanner.BytesSkipped(), "byte", "bytes") << " skipped\n";
+      // As for every command: a file without a patch is a failure.
+      if (headers.empty()) {
+        console.err << NamedInput(file) << " holds no complete program dump\n";
+        status = kExitFailed;
+      }
       for (std::size_t n = 0; n < headers.size(); ++n) {
         const auto& header = headers[n];
         // A dump that begins at its manufacturer id has no start byte to show.

@@ -1,5 +1,12 @@
 #include "CliSupport.h"
 
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <ostream>
 
 #include "BankFile.h"
@@ -25,6 +32,26 @@ std::string Counted(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + ' ' + (count == 1 ? one : many);
 }
 
+void EndForClosedPipe() {
+  std::signal(SIGPIPE, SIG_DFL);
+  std::raise(SIGPIPE);
+  std::_Exit(128 + SIGPIPE);  // should the signal be blocked
+}
+
+bool StandardOutputClosed() {
+  struct stat info {};
+  if (::fstat(STDOUT_FILENO, &info) != 0 || !(S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+    return false;
+  }
+  pollfd out{STDOUT_FILENO, POLLOUT, 0};
+  return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
+}
+
+void Report(const FileError& error, Console console) {
+  if (error.Code() == EPIPE) EndForClosedPipe();
+  console.err << error.what() << '\n';
+}
+
 bool LoadNonEmpty(CQuensetDoc& doc, const Path& file, Console console, const char* standardInput) {
   try {
     if (LoadBankFile(doc, file).patchesAdded > 0) return true;
@@ -45,7 +72,7 @@ bool Save(const CQuensetDoc& doc, const Path& output, Console console) {
   try {
     SaveBankFile(doc, output);
   } catch (const FileError& error) {
-    console.err << error.what() << '\n';
+    Report(error, console);
     return false;
   }
   console.err << "Wrote " << Counted(doc.PatchCount(doc.CurrentBank()), "patch", "patches")

@@ -64,7 +64,7 @@ int Render(const Path& file, const Path& output, const RenderOptions& options, C
                 static_cast<std::size_t>(png.size())});
     out->Commit();
   } catch (const FileError& error) {
-    console.err << error.what() << '\n';
+    Report(error, console);
     return kExitFailed;
   }
   console.err << "Wrote patch " << patch << " of " << NamedInput(file) << " to "

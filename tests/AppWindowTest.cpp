@@ -22,6 +22,7 @@
 #include "CPrefsDlg.h"
 #include "CQuensetApp.h"
 #include "CommandTable.h"
+#include "ZephylVersion.h"
 
 namespace zephyl::test {
 namespace {
@@ -77,7 +78,8 @@ TEST_F(AppWindowTest, MenusTitleSizeAndAboutBox) {
   EXPECT_EQ(about.windowTitle(), "About quenset");
   QStringList texts;
   for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
-  EXPECT_TRUE(texts.contains("Zephyl 0.65"));
+  EXPECT_TRUE(texts.contains(QStringLiteral("Zephyl ") + kVersion));
+  EXPECT_EQ(texts.filter("GNU General Public License").size(), 1);
   EXPECT_TRUE(texts.contains("A patch editor and patch generator for the NordLead and NordLead2"));
   EXPECT_EQ(texts.count(""), 2) << "two icons";
 }
