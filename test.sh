@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, runs every test, then builds and runs them again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then fuzzes the readers for a short while.
-# Exits non-zero on any failure.
+# AddressSanitizer + UndefinedBehaviorSanitizer, fuzzes the readers for a short while, and
+# builds the Debian package and checks it. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
-zephyl_install "${zephyl_packages[@]}"
+zephyl_install "${zephyl_packages[@]}" "${zephyl_package_tools[@]}" "${zephyl_package_checks[@]}"
 
 jobs=$(nproc)
 
@@ -22,5 +22,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== Fuzz"
 FUZZ_SECONDS="${FUZZ_SECONDS:-20}" ./fuzz.sh
+
+echo "== Debian package"
+log=$(mktemp)
+ZEPHYL_WERROR=ON ./package.sh | tee "$log"
+deb=$(tail -n 1 "$log")
+rm -f "$log"
+scripts/check-package.sh "$deb"
 
 echo "All tests passed."

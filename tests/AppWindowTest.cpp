@@ -238,7 +238,9 @@ TEST_F(AppWindowTest, OpenSaveAndDropGoThroughTheDocument) {
 
 TEST_F(AppWindowTest, RecentFilesShowNewestFirstSurviveARestartAndDropWhatWentAway) {
   std::vector<std::filesystem::path> banks;
-  for (int i = 1; i <= 5; ++i) banks.push_back(Bank("b" + std::to_string(i) + ".zpf", {i}));
+  for (int i = 1; i <= 5; ++i) {
+    banks.push_back(Bank(std::string("b").append(std::to_string(i)).append(".zpf"), {i}));
+  }
   for (const auto& bank : banks) Frame().Files().Open(bank);
   const auto recentTexts = [](CMainFrame& frame) {
     QStringList texts;

@@ -63,7 +63,10 @@ TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
       OutputAssembler::Message message;
       if (!assembler.Add(event, message)) continue;
       std::string text;
-      for (const std::uint8_t byte : message.bytes) text += (text.empty() ? "" : " ") + Hex(byte);
+      for (const std::uint8_t byte : message.bytes) {
+        if (!text.empty()) text += ' ';  // not "literal" + string: GCC 12's false -Wrestrict
+        text += Hex(byte);
+      }
       messages.push_back(text + (message.endsSysEx ? " end" : ""));
     }
     EXPECT_EQ(messages, expected);
