@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -22,17 +23,17 @@ using namespace zephyl::cli;
 constexpr int kMaxPercent = 100;
 constexpr int kMaxChildren = 1000;
 constexpr int kMaxPatchCount = 1000000;
-constexpr int kMaxGapMs = 60000;
-constexpr int kMaxQuietSeconds = 24 * 60 * 60;
+constexpr std::chrono::milliseconds kMaxGap = std::chrono::minutes(1);
+constexpr std::chrono::seconds kMaxQuietTime = std::chrono::hours(24);
 
 constexpr WholeNumberRule kPatchNumber{.min = 1, .note = "patches are counted from 1"};
 constexpr WholeNumberRule kPercent{.min = 0, .max = kMaxPercent, .noun = "percent"};
 constexpr WholeNumberRule kChildren{.min = 1, .max = kMaxChildren};
 constexpr WholeNumberRule kPatchCount{.min = 1, .max = kMaxPatchCount};
 constexpr WholeNumberRule kChannel{.min = 1, .max = zephyl::kMidiChannelCount};
-constexpr WholeNumberRule kGap{.min = 0, .max = kMaxGapMs, .noun = "number of milliseconds"};
+constexpr WholeNumberRule kGap{.min = 0, .max = kMaxGap.count(), .noun = "number of milliseconds"};
 constexpr WholeNumberRule kQuietTime{
-    .min = 1, .max = kMaxQuietSeconds, .noun = "number of seconds"};
+    .min = 1, .max = kMaxQuietTime.count(), .noun = "number of seconds"};
 constexpr WholeNumberRule kParameter{.min = 0, .max = kLastParameter};
 constexpr WholeNumberRule kScale{.min = 1, .max = kMaxRenderScale};
 constexpr WholeNumberRule kSeed{.min = 0, .max = std::numeric_limits<std::uint32_t>::max()};
