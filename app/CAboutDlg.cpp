@@ -38,7 +38,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                                             "Breeding, banks and panel drawing: our own code.\n"
                                             "Built with Qt and RtMidi.\n"
                                             "Free software under the GNU General Public "
-                                            "License,\nversion 3 or later (see LICENSE)."),
+                                            "License,\nversion 3 or later."),
                              this);
   credits->setEnabled(false);
   texts->addWidget(credits);
