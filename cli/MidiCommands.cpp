@@ -325,9 +325,14 @@ int Receive(const ReceiveOptions& options, Console console) {
     }
   }
   receiver.StopReceiving();
-  if (receiver.DroppedMessages() > 0) {
-    console.err << receiver.DroppedMessages()
-                << " messages were dropped: they came faster than they could be taken\n";
+  if (const std::uint64_t dropped = receiver.DroppedMessages(); dropped > 0) {
+    console.err << Counted(dropped, "message was", "messages were")
+                << " lost: they came faster than they could be taken\n";
+  }
+  if (const std::uint64_t oversize = receiver.OversizeMessages(); oversize > 0) {
+    console.err << Counted(oversize, "System Exclusive message", "System Exclusive messages")
+                << " longer than a program dump " << (oversize == 1 ? "was" : "were")
+                << " skipped\n";
   }
   if (!error.empty()) console.err << error << '\n';
   if (timedOut) console.err << "Nothing arrived for " << *options.timeoutSeconds << " s\n";

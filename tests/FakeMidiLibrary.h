@@ -91,6 +91,13 @@ class FakeMidiLibrary final : public MidiLibrary {
     return it == errors.end() ? std::string() : it->second;
   }
   std::uint64_t DroppedMidiIn(MidiHandle) override { return 0; }
+  std::uint64_t OversizeMidiIn(MidiHandle) override { return 0; }
+  void SetPortsListener(MidiPortsListener* l) override { listener = l; }
+  // The system's ports changed: the listener hears of it.
+  void PortsChanged() {
+    if (listener != nullptr) listener->OnMidiPortsChanged();
+  }
+  MidiPortsListener* listener = nullptr;
 
  private:
   static std::optional<std::string> Name(const std::vector<std::string>& names, MidiDevice i) {
