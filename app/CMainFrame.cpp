@@ -44,7 +44,9 @@ CMainFrame::CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, MidiLibrary& midi
       m_runner(timing),
       m_files(doc, prompts, m_runner, this),
       m_prompts(prompts),
-      m_deviceMenus(*menuBar(), [this](CommandId id) { OnCommand(id); }) {
+      m_deviceMenus(
+          *menuBar(), [this](CommandId id) { OnCommand(id); },
+          [this] { m_view->RebuildDeviceMenus(); }) {
   setFixedSize(kFrameWidth, kFrameHeight);
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 #include <cstdint>
-#include <set>
 #include <string>
 
 #include "BankCommand.h"
@@ -13,6 +12,7 @@
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
 #include "CQuensetDoc.h"
+#include "DeviceWatch.h"
 #include "DibMessages.h"
 #include "PanelHost.h"
 #include "PanelPictures.h"
@@ -38,8 +38,10 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   // At start and after every new or opened document: pictures attached, morph mode off.
   void OnInitialUpdate();
   // Every command carried out is offered to the input menu, then to the output menu; it goes
-  // on to the view's own commands whatever they answer.
+  // on to the view's own commands whatever they answer. A port chosen is remembered.
   void OfferToDeviceMenus(int id);
+  // The device menus list the ports as they are now.
+  void RebuildDeviceMenus() { m_watch.Rebuild(); }
 
   void OnBankCommand(BankCommand command);
   void OnProcreate();
@@ -75,9 +77,6 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   // A picture that cannot be attached.
   void Show(std::string_view message) override;
 
-  // Tells the user, once each, of a MIDI device that stopped working.
-  void ReportDeviceErrors();
-
   CQuensetDoc& m_doc;
   UserPrompts& m_prompts;
   ProgressRunner& m_runner;
@@ -90,10 +89,10 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   CPatchReceiver m_receiver;
   CInputDeviceMenu m_inputMenu;
   COutputDeviceMenu m_outputMenu;
+  DeviceWatch m_watch;
   CPanelEditor m_panel;
   int m_nTimerId = 0;
   int m_wheelDelta = 0;  // wheel turned since the last step, in Qt's eighths of a degree
-  std::set<std::string> m_reportedErrors;
   bool m_painted = false;
 };
 

@@ -14,7 +14,7 @@ namespace {
 
 using AppViewTest = AppFixture;
 
-TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndOtherCommandsPassTheMenusBy) {
+TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndIsRememberedAndOtherCommandsPassTheMenusBy) {
   m_midi.outputs = {"Out A", "Out B"};  // items 102 and 103, after the input's 101
   Frame().MenuAction(103)->trigger();
   EXPECT_TRUE(Frame().MenuAction(103)->isChecked());
@@ -25,6 +25,17 @@ TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndOtherCommandsPassTheMenusBy)
   for (int id : {cmd::kNext, cmd::kSend, cmd::kReceive, cmd::kFileNew}) Frame().OnCommand(id);
   EXPECT_EQ(m_midi.calls.size(), calls);
   EXPECT_EQ(m_midi.SentBytes(outB).size(), kDumpSize);
+
+  // A popup lists the ports as they are when it opens.
+  m_midi.outputs = {"Out C", "Out B"};
+  emit Frame().menuBar()->actions()[6]->menu()->aboutToShow();
+  ASSERT_NE(Frame().MenuAction(102), nullptr);
+  EXPECT_EQ(Frame().MenuAction(102)->text(), "Out C");
+  EXPECT_TRUE(Frame().MenuAction(103)->isChecked());
+  // The next run opens the port chosen in this one, wherever it is listed now.
+  CQuensetDoc doc;
+  CMainFrame restarted(doc, m_prompts, m_midi, 1);
+  EXPECT_EQ(m_midi.ports.at(m_midi.lastOpened).device, 1);
 }
 
 TEST_F(AppViewTest, PointerAndWheelEditThePatchOnThePanel) {
@@ -175,16 +186,19 @@ TEST_F(AppViewTest, AKnobDragRepaintsOnlyWhatItChanged) {
   Mouse(QEvent::MouseButtonRelease, At(kKnob) - QPoint(0, 5), Qt::NoButton);
 }
 
-TEST_F(AppViewTest, TheBlinkTimerRunsAndADeviceThatStopsIsReportedOnce) {
-  m_midi.errors[kOutput] = "The JACK server stopped";
+TEST_F(AppViewTest, TheBlinkTimerRunsAndAPortThatStopsIsToldOnceAndSendSaysWhyItSendsNothing) {
   Frame().show();
-  // Each tick blinks and looks for device errors: two ticks, one message.
-  for (int tick = 0; tick < 2; ++tick) {
-    const int phase = Panel().BlinkPhase();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Panel().BlinkPhase() != phase; }, 2000));
-  }
+  const int phase = Panel().BlinkPhase();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Panel().BlinkPhase() != phase; }, 2000));
+  m_midi.errors[kOutput] = "The JACK server stopped";
+  m_midi.outputs.clear();
+  for (int change = 0; change < 2; ++change) m_midi.PortsChanged();
   ASSERT_EQ(m_prompts.notices.size(), 1);
   EXPECT_TRUE(m_prompts.notices[0].startsWith("The JACK server stopped")) << m_prompts.notices[0];
+  Frame().OnCommand(cmd::kSend);
+  ASSERT_EQ(m_prompts.notices.size(), 2);
+  EXPECT_TRUE(m_prompts.notices[1].startsWith("Not sent: the MIDI output \"Out A\""))
+      << m_prompts.notices[1];
 }
 
 }  // namespace
