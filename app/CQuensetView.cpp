@@ -28,6 +28,7 @@ constexpr int kWheelNotch = 120;
 // Where the ports chosen are remembered for the next run.
 const QString kInputKey = QStringLiteral("midi/input");
 const QString kOutputKey = QStringLiteral("midi/output");
+const QString kSendOnEditKey = QStringLiteral("midi/sendOnEdit");
 
 // With ZEPHYL_TRACE_STARTUP set, the first paint is reported on the steady clock, which other
 // processes on the machine share, so a test can time start-up from outside.
@@ -63,7 +64,14 @@ CQuensetView::CQuensetView(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunne
       m_receiver(midi),
       m_watch(midi, m_inputMenu, m_outputMenu, m_receiver, m_sender,
               [this](const std::string& news) { m_prompts.ShowNotice(this, FromUtf8(news)); }),
+      m_sendOnEdit([this] { SendEdited(); }),
       m_panel(doc, *this) {
+  m_sendOnEdit.SetOn(Settings().value(kSendOnEditKey, false).toBool());
+  m_editSendTimer.setSingleShot(true);
+  connect(&m_editSendTimer, &QTimer::timeout, this, [this] {
+    m_sendOnEdit.Tick(std::chrono::steady_clock::now());
+    ArmEditSend();
+  });
   setFocusPolicy(Qt::StrongFocus);
   // Repaints draw every pixel of what they cover: nothing is erased first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -158,6 +166,46 @@ void CQuensetView::OnSend() {
 
 void CQuensetView::OnReceive() {
   m_receiver.OnReceive(m_doc, *this);
+}
+
+void CQuensetView::OnPanic() {
+  m_sender.SendPanic();
+}
+
+void CQuensetView::SetSendOnEdit(bool on) {
+  m_sendOnEdit.SetOn(on);
+  m_editSendTimer.stop();
+  Settings().setValue(kSendOnEditKey, on);
+}
+
+void CQuensetView::PatchValuesChanged() {
+  m_sendOnEdit.Changed(std::chrono::steady_clock::now());
+  ArmEditSend();
+}
+
+void CQuensetView::PatchEditFinished() {
+  m_sendOnEdit.Finished(std::chrono::steady_clock::now());
+  ArmEditSend();
+}
+
+void CQuensetView::ArmEditSend() {
+  const auto due = m_sendOnEdit.Due();
+  if (!due) {
+    m_editSendTimer.stop();
+    return;
+  }
+  if (m_editSendTimer.isActive()) return;
+  const auto wait =
+      std::chrono::ceil<std::chrono::milliseconds>(*due - std::chrono::steady_clock::now());
+  m_editSendTimer.start(std::max(wait, std::chrono::milliseconds(0)));
+}
+
+void CQuensetView::SendEdited() {
+  // A port that is missing has been told of already; edits go nowhere meanwhile, silently.
+  if (!m_watch.WhyNotSent().empty()) return;
+  // The newest values win over a dump that has not left yet.
+  if (!m_sender.IsDone()) m_sender.Reset();
+  m_sender.OnSend(m_doc, m_panel.Slot());
 }
 
 void CQuensetView::OnConfigure() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -19,6 +20,7 @@
 #include "PatchView.h"
 #include "ProgressRunner.h"
 #include "RandomSource.h"
+#include "SendOnEdit.h"
 #include "UserPrompts.h"
 
 namespace zephyl {
@@ -47,6 +49,11 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   void OnProcreate();
   void OnSend();
   void OnReceive();
+  // All Notes Off and All Sound Off on every channel of the output.
+  void OnPanic();
+  // "Send on Edit", remembered for the next run.
+  bool SendOnEditOn() const { return m_sendOnEdit.IsOn(); }
+  void SetSendOnEdit(bool on);
   std::string_view ReceiveItemText() const { return m_receiver.ReceiveItemText(); }
   void OnConfigure();
 
@@ -72,6 +79,12 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
   void SendPatch() override;
   void Execute(BankCommand command) override;
+  void PatchValuesChanged() override;
+  void PatchEditFinished() override;
+  // Sends the current patch for Send on Edit, in place of any dump still waiting.
+  void SendEdited();
+  // Runs the send Send on Edit holds back when it is due.
+  void ArmEditSend();
   // After a received dump.
   void InvalidateAll() override;
   // A picture that cannot be attached.
@@ -90,6 +103,8 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   CInputDeviceMenu m_inputMenu;
   COutputDeviceMenu m_outputMenu;
   DeviceWatch m_watch;
+  SendOnEdit m_sendOnEdit;
+  QTimer m_editSendTimer;
   CPanelEditor m_panel;
   int m_nTimerId = 0;
   int m_wheelDelta = 0;  // wheel turned since the last step, in Qt's eighths of a degree

@@ -30,6 +30,7 @@ class FakeMidiLibrary final : public MidiLibrary {
   std::set<MidiDevice> failingInputs, failingOutputs;
   std::vector<std::string> calls;
   std::map<MidiHandle, Port> ports;
+  std::map<MidiHandle, Port> closed;         // ports once their handle closed
   std::map<MidiHandle, std::string> errors;  // DeviceError's answers
   MidiHandle lastOpened = 0;
 
@@ -121,6 +122,7 @@ class FakeMidiLibrary final : public MidiLibrary {
   }
   void Close(const std::string& what, MidiHandle handle) {
     Log(what, handle);
+    closed[handle] = std::move(ports.at(handle));
     ports.erase(handle);
   }
 

@@ -6,6 +6,7 @@
 #include "MainLoop.h"
 #include "OutputAssembler.h"
 #include "OutputPacer.h"
+#include "SendOnEdit.h"
 
 namespace zephyl::test {
 namespace {
@@ -126,6 +127,55 @@ TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
           << c.name << " message " << i;
       pacer.Sent(c.messages[i].first, c.messages[i].second, at);
     }
+  }
+}
+
+TEST(SendOnEditTest, EditsSendAtMostEveryIntervalAndTheLastOneAlways) {
+  int sent = 0;
+  SendOnEdit edits([&sent] { ++sent; });
+  using T = SendOnEdit::TimePoint;
+  enum Event { kOn, kOff, kChanged, kFinished, kTick };
+  struct Step {
+    Event event;
+    int ms;  // when
+    int sent;
+    std::optional<int> due;  // ms
+  };
+  // clang-format off
+  const Step steps[] = {
+      {kChanged, 0, 0, {}},       // off: nothing
+      {kOn, 0, 0, {}},
+      {kChanged, 10, 1, {}},      // the first change goes at once
+      {kChanged, 40, 1, 110}, {kChanged, 70, 1, 110},  // one send waits, for the newest values
+      {kTick, 109, 1, 110}, {kTick, 110, 2, {}},
+      {kChanged, 150, 2, 210}, {kFinished, 160, 3, {}},  // released: what waits goes now
+      {kFinished, 170, 3, {}},    // nothing waits
+      {kChanged, 300, 4, {}},     // a click long after: at once
+      {kChanged, 310, 4, 400}, {kOff, 320, 4, {}}, {kTick, 400, 4, {}},
+  };
+  // clang-format on
+  for (const Step& step : steps) {
+    const T now = T{} + std::chrono::milliseconds(step.ms);
+    switch (step.event) {
+      case kOn:
+      case kOff:
+        edits.SetOn(step.event == kOn);
+        break;
+      case kChanged:
+        edits.Changed(now);
+        break;
+      case kFinished:
+        edits.Finished(now);
+        break;
+      case kTick:
+        edits.Tick(now);
+        break;
+    }
+    EXPECT_EQ(sent, step.sent) << "at " << step.ms << " ms";
+    const auto due = edits.Due();
+    EXPECT_EQ(due ? std::optional<int>(static_cast<int>((*due - T{}) / 1ms)) : std::nullopt,
+              step.due)
+        << "at " << step.ms << " ms";
   }
 }
 
