@@ -326,6 +326,9 @@ bool RtMidiLibrary::Check(MidiClock::TimePoint now) {
   std::unique_lock lock(m_watchMutex);
   std::string systemError = m_backend->SystemError();
   bool changed = false;
+  // A server is let go for good before it is looked for again: one still shutting down takes
+  // a new client badly.
+  if (systemError.empty()) m_nextReopen = now + kReopenPeriod;
   if (!systemError.empty() && now >= m_nextReopen) {
     // A server that stopped may run again: the library then works on the new one.
     m_nextReopen = now + kReopenPeriod;
