@@ -77,6 +77,8 @@ TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
       {{sysEx(0xF0), {0, 0x90, 64, 64, 0}, sysEx(0xF7), {0, 0xC3, 9, 0, 0}, {0, 0xFE, 0, 0, 0}},
        {"90 40 40", "F0 F7 end", "C3 09", "FE"}},
       {{sysEx(0xF0), sysEx(0x01), sysEx(0xF0), sysEx(0xF7)}, {"F0 F7 end"}},
+      // The rest of a message whose start is gone is no message.
+      {{sysEx(0x01), sysEx(0x02), sysEx(0xF7), sysEx(0xF0), sysEx(0xF7)}, {"F0 F7 end"}},
   };
   for (const auto& [events, expected] : cases) {
     OutputAssembler assembler(4);
