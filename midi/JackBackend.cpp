@@ -3,6 +3,7 @@
 #include <jack/ringbuffer.h>
 
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -64,21 +65,30 @@ class JackPortClient {
 
  protected:
   void Open(JackProcessCallback process, const std::string& peer) {
-    std::string failure;
+    bool active = false;
     m_client.With([&](jack_client_t* client) {
       jack_set_process_callback(client, process, this);
-      if (jack_activate(client) != 0) {
-        failure = "JACK did not start the port \"" + m_name + '"';
-      } else if (!peer.empty() && jack_connect(client, (m_input ? peer : m_name).c_str(),
-                                               (m_input ? m_name : peer).c_str()) != 0) {
-        failure = "Cannot connect to the MIDI port \"" + peer + '"';
-      }
+      active = jack_activate(client) == 0;
     });
-    if (!failure.empty()) {
+    if (!active) {
       Close();
-      throw std::runtime_error(failure);
+      throw std::runtime_error("JACK did not start the port \"" + m_name + '"');
     }
+    m_peer = peer;
+    m_connected = peer.empty();
+    Connect();
   }
+  // A client takes connections only once it is active, a moment after its ports appear.
+  bool Connect() {
+    if (m_connected) return true;
+    m_client.With([&](jack_client_t* client) {
+      const int result = jack_connect(client, (m_input ? m_peer : m_name).c_str(),
+                                      (m_input ? m_name : m_peer).c_str());
+      m_connected = result == 0 || result == EEXIST;
+    });
+    return m_connected;
+  }
+  bool Connected() const { return m_connected; }
   const std::string& PortName() const { return m_name; }
   std::string ClientFailure() const {
     if (!m_dropped) return m_client.IsOpen() ? std::string() : kServerStopped;
@@ -106,6 +116,8 @@ class JackPortClient {
   mutable JackClient m_client;
   jack_port_t* m_port = nullptr;
   std::string m_name;
+  std::string m_peer;
+  std::atomic<bool> m_connected{false};
   std::atomic<bool> m_dropped{false};
   mutable std::mutex m_mutex;
   std::string m_failure;
@@ -121,6 +133,7 @@ class JackInput final : public BackendPort, private JackPortClient {
 
   std::string Name() const override { return PortName(); }
   std::string Failure() const override { return ClientFailure(); }
+  bool Connect() override { return JackPortClient::Connect(); }
 
  private:
   // JACK's real-time thread: no allocation, no lock, no waiting.
@@ -161,9 +174,12 @@ class JackOutput final : public BackendOutput, private JackPortClient {
 
   std::string Name() const override { return PortName(); }
   std::string Failure() const override { return ClientFailure(); }
+  bool Connect() override { return JackPortClient::Connect(); }
 
   Result Send(std::span<const std::uint8_t> message) override {
     if (m_aborted || !ClientFailure().empty()) return Result::Failed;
+    // Nothing would reach the instrument yet.
+    if (!Connected()) return Result::Full;
     const auto size = static_cast<Size>(message.size());
     // Never waits for room: a server that stopped would never make any.
     if (jack_ringbuffer_write_space(m_ring) < sizeof size + size) return Result::Full;
@@ -211,6 +227,8 @@ class JackBackend final : public MidiBackend {
     m_client.With([this](jack_client_t* client) {
       jack_on_info_shutdown(client, &JackBackend::OnShutdown, this);
       jack_set_port_registration_callback(client, &JackBackend::OnPortRegistration, this);
+      // A client that has just appeared takes connections once it is active.
+      jack_set_graph_order_callback(client, &JackBackend::OnGraphOrder, this);
       const jack_nframes_t rate = jack_get_sample_rate(client);
       const jack_nframes_t frames = jack_get_buffer_size(client);
       m_period = std::chrono::nanoseconds(std::chrono::seconds(1)) * frames / (rate > 0 ? rate : 1);
@@ -263,6 +281,10 @@ class JackBackend final : public MidiBackend {
   }
   static void OnPortRegistration(jack_port_id_t, int, void* self) {
     static_cast<JackBackend*>(self)->m_changed();
+  }
+  static int OnGraphOrder(void* self) {
+    static_cast<JackBackend*>(self)->m_changed();
+    return 0;
   }
 
   mutable JackClient m_client;

@@ -23,6 +23,10 @@ class BackendPort {
   // Why the port stopped working while the system runs (the system dropped it), or empty.
   // Thread-safe.
   virtual std::string Failure() const = 0;
+  // True once the port is connected to the system's port it was opened for (at once for a port
+  // of our own). A port that appeared a moment ago may not take connections yet: this tries
+  // again.
+  virtual bool Connect() { return true; }
 };
 
 // An output port. Only one thread sends; Pending and Abort may come from any.

@@ -47,7 +47,7 @@ class OutputWriter {
   bool Idle();
   // The device stopped working: output is dropped from then on.
   void Fail();
-  const BackendOutput& Port() const { return *m_out; }
+  BackendOutput& Port() { return *m_out; }
 
  private:
   struct Message;

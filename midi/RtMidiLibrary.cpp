@@ -201,7 +201,7 @@ MidiHandle RtMidiLibrary::OpenPort(MidiNotificationWindow& window, MidiDevice de
     return kFailed;
   }
   if (own) m_ownInputName = m_inputs.back() = open.ownName;
-  const BackendPort* port = input ? open.input.get() : &open.output->Port();
+  BackendPort* port = input ? open.input.get() : &open.output->Port();
   {
     std::lock_guard lock(m_watchMutex);
     m_ownPorts.insert(open.ownName);
@@ -361,6 +361,8 @@ bool RtMidiLibrary::Check(MidiClock::TimePoint now) {
     } else if (!watched.peer.empty() &&
                std::find(names.begin(), names.end(), watched.peer) == names.end()) {
       watched.error = "The MIDI port \"" + watched.peer + "\" went away";
+    } else if (!watched.port->Connect() && ++watched.connectTries >= kConnectTries) {
+      watched.error = "Cannot connect to the MIDI port \"" + watched.peer + '"';
     } else {
       continue;
     }

@@ -36,6 +36,8 @@ class RtMidiLibrary final : public MidiLibrary {
   // often it looks for a system that stopped.
   static constexpr std::chrono::milliseconds kMonitorPeriod{250};
   static constexpr std::chrono::seconds kReopenPeriod{1};
+  // A port that takes no connection after this many looks is a failure.
+  static constexpr int kConnectTries = 20;
 
   explicit RtMidiLibrary(EventPoster& poster, std::optional<MidiApi> api = std::nullopt,
                          const Pacing& pacing = {});
@@ -88,8 +90,9 @@ class RtMidiLibrary final : public MidiLibrary {
   struct Watched {
     std::string peer;  // the system's port it reads or writes; empty for our own port
     bool input = false;
-    const BackendPort* port = nullptr;
+    BackendPort* port = nullptr;
     std::string error;
+    int connectTries = 0;
   };
 
   void Choose(std::optional<MidiApi> api);
