@@ -7,6 +7,8 @@ namespace zephyl {
 
 namespace {
 
+constexpr const char* kReconnects = "Zephyl reconnects as soon as it is back.";
+
 std::string Quoted(const std::string& name) {
   return '"' + name + '"';
 }
@@ -56,6 +58,7 @@ void DeviceWatch::OnMidiPortsChanged() {
     m_outputMenu.SetMissing(true);
     say(error + ".");
   }
+  if (!news.empty()) news.push_back(kReconnects);
   Rebuild();
   const auto reopen = [&](DeviceMenu& menu, bool open, const char* kind) {
     if (open) return;

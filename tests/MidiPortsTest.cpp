@@ -234,7 +234,8 @@ TEST(DeviceWatchTest, PortsThatComeGoAndComeBackAreOpenedByNameAndToldOnce) {
        "Using the MIDI input \"USB 1 20:0\", which has just appeared.\n"
        "Using the MIDI output \"USB 1 20:0\", which has just appeared.|"},
       {"it goes away", {}, {}, gone, "-:No MIDI ports -:USB 1 20:0 (missing)* ",
-       "-:No MIDI ports -:USB 1 20:0 (missing)* ", gone + ".|"},
+       "-:No MIDI ports -:USB 1 20:0 (missing)* ",
+       gone + ".\nZephyl reconnects as soon as it is back.|"},
       {"nothing new", {"Thru"}, {}, "", "101:Thru -:USB 1 20:0 (missing)* ",
        "-:No MIDI ports -:USB 1 20:0 (missing)* ", ""},
       {"it comes back under new numbers", {"Thru", "USB 1 24:0"}, {"USB 1 24:0"}, "",
