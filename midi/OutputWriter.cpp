@@ -11,7 +11,6 @@ struct OutputWriter::Message {
   std::vector<std::uint8_t> bytes;
   bool fromLane = false;
   bool endsSysEx = false;
-  bool IsSysEx() const { return !fromLane; }
 };
 
 OutputWriter::OutputWriter(std::unique_ptr<BackendOutput> out, const Pacing& pacing,

@@ -62,10 +62,12 @@ class JackServer {
     m_folder = folder;
     m_failure.clear();
     // Long periods (21 ms) give clients slowed by sanitizers and a busy machine time to finish
-    // each one: a client that misses a period loses what it carried.
+    // each one: a client that misses a period loses what it carried. A client that takes longer
+    // than the timeout over one period is dropped for good, which on a machine busy building
+    // happens at the default half second.
     m_jackd = std::make_unique<SpawnedProgram>(
-        std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-p", "64", "-n", m_name, "-d",
-                                 "dummy", "-r", "48000", "-p", "1024"},
+        std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-t", "10000", "-p", "64", "-n",
+                                 m_name, "-d", "dummy", "-r", "48000", "-p", "1024"},
         folder, "jackd");
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
