@@ -44,7 +44,9 @@ CMainFrame::CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, MidiLibrary& midi
       m_runner(timing),
       m_files(doc, prompts, m_runner, this),
       m_prompts(prompts),
-      m_deviceMenus(*menuBar(), [this](CommandId id) { OnCommand(id); }) {
+      m_deviceMenus(
+          *menuBar(), [this](CommandId id) { OnCommand(id); },
+          [this] { m_view->RebuildDeviceMenus(); }) {
   setFixedSize(kFrameWidth, kFrameHeight);
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
@@ -77,6 +79,7 @@ void CMainFrame::BuildMenus() {
       QAction* action = menu->addAction(FromUtf8(item.text));
       action->setData(item.id);
       action->setEnabled(!item.grey);
+      action->setCheckable(item.checkable);
       if (!item.keys.empty()) {
         // Shown beside the text only: the keys are bound by the key actions, and a menu
         // item's own shortcut would compete with them.
@@ -94,6 +97,7 @@ void CMainFrame::BuildMenus() {
   }
   m_recentPlaceholder = m_menuActions.at(cmd::kFileRecentFirst);
   UpdateReceiveItem();
+  m_menuActions.at(cmd::kSendOnEdit)->setChecked(m_view->SendOnEditOn());
 }
 
 void CMainFrame::BuildKeys() {
@@ -132,6 +136,13 @@ void CMainFrame::OnCommand(int id) {
     case Action::Receive:
       m_view->OnReceive();
       UpdateReceiveItem();
+      break;
+    case Action::Panic:
+      m_view->OnPanic();
+      break;
+    case Action::SendOnEdit:
+      m_view->SetSendOnEdit(!m_view->SendOnEditOn());
+      m_menuActions.at(cmd::kSendOnEdit)->setChecked(m_view->SendOnEditOn());
       break;
     case Action::Configure:
       m_view->OnConfigure();

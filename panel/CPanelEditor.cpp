@@ -98,6 +98,7 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     } else {
       v = static_cast<std::uint8_t>(static_cast<std::uint8_t>(v + 1) % CPatch::Range(b));
     }
+    ValuesChanged();
     InvalidatePanel();
     break;
   }
@@ -106,6 +107,7 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     m_nCurParam = kArpParameter;
     std::uint8_t& v = Value(kArpParameter);
     if (v < std::size(kArpDestNext)) v = kArpDestNext[v];
+    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kArpButton].m_hitRect.Contains(point)) {
@@ -113,12 +115,14 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     m_nCurParam = kArpParameter;
     std::uint8_t& v = Value(kArpParameter);
     v = IsArpeggioMode(v) ? static_cast<std::uint8_t>(std::size(kArpDestNext) - 1) : 0;
+    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kDistButton].m_hitRect.Contains(point)) {
     ClearPlaceholder();
     m_nCurParam = kSyncParameter;
     Value(kSyncParameter) ^= kDistBit;
+    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kOctaveDownButton].m_hitRect.Contains(point)) {
@@ -126,6 +130,7 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     m_nCurParam = kOctaveParameter;
     std::uint8_t& v = Value(kOctaveParameter);
     v = static_cast<std::uint8_t>((v + kOctaveShiftCount - 1) % kOctaveShiftCount);
+    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kMorphButton].m_hitRect.Contains(point)) {
@@ -173,6 +178,7 @@ void CPanelEditor::Drag(int y) {
     if (down < 0 && v < range) {
       value = static_cast<std::uint8_t>(std::min<long long>(v - down, range));
     }
+    if (Signed(value) != v) ValuesChanged();
     if (p == kSemitonesParameter) {
       m_host.Invalidate(c[p].m_indicatorRect);
       m_host.Invalidate(LampRect(SemitoneOctaveLamp(c[p])));
@@ -185,12 +191,17 @@ void CPanelEditor::Drag(int y) {
     const bool moves = (down > 0 && v > kMorphMin) || (down < 0 && v < kMorphMax);
     if (!moves) return;
     value = static_cast<std::uint8_t>(std::clamp<long long>(v - down, kMorphMin, kMorphMax));
+    ValuesChanged();
     m_host.Invalidate(c[p - kMorphFirst].m_hitRect);
     m_host.Invalidate(kValueDisplay);
   }
 }
 
 bool CPanelEditor::OnLButtonUp() {
+  if (m_bEdited) {
+    m_bEdited = false;
+    m_host.PatchEditFinished();
+  }
   if (m_bDragging) {
     m_host.ReleasePointer();
     m_bDragging = false;
@@ -203,6 +214,11 @@ bool CPanelEditor::OnLButtonUp() {
     InvalidatePanel();
   }
   return true;
+}
+
+void CPanelEditor::ValuesChanged() {
+  m_bEdited = true;
+  m_host.PatchValuesChanged();
 }
 
 bool CPanelEditor::OnLButtonDblClk(PanelPoint point) {

@@ -21,6 +21,11 @@ class PanelHost {
   virtual void SendPatch() = 0;
   // A bank command of the view, as its menu item runs it (the wheel steps with Next and Prev).
   virtual void Execute(BankCommand command) = 0;
+  // Every change of the current patch's values on the panel: each drag step that changes a
+  // value, each click that does.
+  virtual void PatchValuesChanged() {}
+  // The drag or click that changed values is over.
+  virtual void PatchEditFinished() {}
 };
 
 }  // namespace zephyl
