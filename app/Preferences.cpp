@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <limits>
 
 namespace zephyl {
 
@@ -13,7 +14,9 @@ bool IsSpace(char c) {
 
 std::string RangeMessage(const PrefFieldRule& rule) {
   std::string message = "\"" + std::string(rule.label) + "\" must be a whole number";
-  if (rule.range) {
+  if (rule.range && rule.range->second == std::numeric_limits<int>::max()) {
+    message += " of " + std::to_string(rule.range->first) + " or more";
+  } else if (rule.range) {
     message +=
         " from " + std::to_string(rule.range->first) + " to " + std::to_string(rule.range->second);
   }

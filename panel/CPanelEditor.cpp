@@ -65,9 +65,23 @@ void CPanelEditor::InvalidatePanel() {
   m_host.Invalidate(LampRect(SyncLamp(c[kSyncParameter], 0)));
 }
 
+bool CPanelEditor::EditsValues(PanelPoint point) const {
+  const auto& c = m_tables.controls;
+  for (std::size_t k = 0; k < kKnobCount; ++k) {
+    if (c[k].m_hitRect.Contains(point)) return true;
+  }
+  for (std::size_t b = kFirstButton; b <= kOctaveDownButton; ++b) {
+    if (c[b].m_hitRect.Contains(point)) return true;
+  }
+  return false;
+}
+
 bool CPanelEditor::OnLButtonDown(PanelPoint point) {
   const auto& c = m_tables.controls;
   const int morph = MorphMode() ? 1 : 0;
+  // Before the placeholder flag goes: the edit takes it back too.
+  const bool edits = EditsValues(point);
+  if (edits) m_host.PatchEditStarted();
   for (std::size_t k = 0; k < kKnobCount; ++k) {
     if (!c[k].m_hitRect.Contains(point)) continue;
     ClearPlaceholder();
@@ -77,17 +91,20 @@ bool CPanelEditor::OnLButtonDown(PanelPoint point) {
     m_host.CapturePointer();
     break;
   }
-  PressButtons(point);
+  if (PressButtons(point)) m_host.PatchValuesChanged();
   for (std::size_t s = 0; s < kSlotCount; ++s) {
     if (!m_tables.slotButtons[s].m_hitRect.Contains(point)) continue;
     m_nSlot = static_cast<int>(s);
     InvalidatePanel();
   }
+  // A knob's edit lasts until it is released.
+  if (edits && !m_bDragging) m_host.PatchEditFinished();
   return true;
 }
 
-void CPanelEditor::PressButtons(PanelPoint point) {
+bool CPanelEditor::PressButtons(PanelPoint point) {
   const auto& c = m_tables.controls;
+  const auto before = m_doc.CurrentPatch().m_values;
   for (std::size_t b = kFirstButton; b <= kLastSteppedButton; ++b) {
     if (!c[b].m_hitRect.Contains(point)) continue;
     ClearPlaceholder();
@@ -141,6 +158,7 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     InvalidatePanel();
   }
   if (c[kSendButton].m_hitRect.Contains(point)) m_host.SendPatch();
+  return m_doc.CurrentPatch().m_values != before;
 }
 
 bool CPanelEditor::OnMouseMove(PanelPoint point) {
@@ -166,6 +184,7 @@ void CPanelEditor::Drag(int y) {
   const auto& c = m_tables.controls;
   if (p < kKnobCount) {
     std::uint8_t& value = Value(p);
+    const std::uint8_t old = value;
     const int v = Signed(value);
     const int range = CPatch::Range(p);
     // Knobs stop at 0 and at their range; a stored byte above 127 counts as negative.
@@ -179,6 +198,7 @@ void CPanelEditor::Drag(int y) {
     }
     m_host.Invalidate(c[p].m_hitRect);
     m_host.Invalidate(kValueDisplay);
+    if (value != old) m_host.PatchValuesChanged();
   } else if (p < kSwitchFirst) {
     std::uint8_t& value = Value(p);
     const int v = Signed(value);
@@ -187,6 +207,7 @@ void CPanelEditor::Drag(int y) {
     value = static_cast<std::uint8_t>(std::clamp<long long>(v - down, kMorphMin, kMorphMax));
     m_host.Invalidate(c[p - kMorphFirst].m_hitRect);
     m_host.Invalidate(kValueDisplay);
+    m_host.PatchValuesChanged();
   }
 }
 
@@ -194,6 +215,7 @@ bool CPanelEditor::OnLButtonUp() {
   if (m_bDragging) {
     m_host.ReleasePointer();
     m_bDragging = false;
+    m_host.PatchEditFinished();
     return false;
   }
   if (m_bNoteOn) {

@@ -60,7 +60,10 @@ class CPanelEditor {
   std::uint8_t& Value(std::size_t parameter) { return m_doc.CurrentPatch().m_values[parameter]; }
   void ClearPlaceholder() { m_doc.ClearPlaceholder(m_doc.CurrentBank()); }
   void Drag(int y);
-  void PressButtons(PanelPoint point);
+  // Whether a press there takes a knob or clicks a button that steps a value.
+  bool EditsValues(PanelPoint point) const;
+  // True when the buttons pressed changed a value.
+  bool PressButtons(PanelPoint point);
   std::uint8_t SlotChannelBits() const;
 
   CQuensetDoc& m_doc;

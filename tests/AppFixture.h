@@ -41,6 +41,10 @@ class AppFixture : public ::testing::Test {
     return *m_frame;
   }
   CQuensetView& View() { return Frame().View(); }
+  // The title as the window shows it.
+  QString Title() {
+    return Frame().windowTitle().replace("[*]", Frame().isWindowModified() ? "*" : "");
+  }
   CPanelEditor& Panel() { return View().Panel(); }
   // Shown and active, with the keys going to the view.
   void Show() {
