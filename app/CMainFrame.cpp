@@ -250,13 +250,15 @@ void CMainFrame::UpdateRecovery() {
   }
   std::array<bool, kBankCount> flags{};
   for (std::size_t b : unsaved) flags[b] = true;
-  const std::optional<std::string> error = m_recovery.Write(EncodeRecovery(m_doc, flags));
-  if (error && !m_recoveryErrorShown) {
-    m_recoveryErrorShown = true;
-    m_prompts.ShowNotice(this, QString::fromStdString(*error) +
-                                   QStringLiteral(".\nUnsaved banks cannot be recovered after "
-                                                  "a crash until it can be written."));
-  }
+  ReportRecoveryError(m_recovery.Write(EncodeRecovery(m_doc, flags)));
+}
+
+void CMainFrame::ReportRecoveryError(const std::optional<std::string>& error) {
+  if (!error || m_recoveryErrorShown) return;
+  m_recoveryErrorShown = true;
+  m_prompts.ShowNotice(this, QString::fromStdString(*error) +
+                                 QStringLiteral(".\nUnsaved banks cannot be recovered after a "
+                                                "crash until it can be written."));
 }
 
 void CMainFrame::OfferRecovery() {
@@ -296,7 +298,9 @@ void CMainFrame::OfferRecovery() {
   }
   // The banks are safe in this editor's own file before the old one goes.
   UpdateRecovery();
-  if (m_recovery.Written()) SessionRecovery::Remove(*orphan);
+  const std::optional<std::string> error = m_recovery.Wait();
+  ReportRecoveryError(error);
+  if (!error && m_recovery.Written()) SessionRecovery::Remove(*orphan);
   m_view->OnInitialUpdate();
   Refresh();
 }

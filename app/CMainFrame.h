@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "CQuensetDoc.h"
@@ -76,6 +78,8 @@ class CMainFrame : public QMainWindow {
   void Refresh();
   void UpdateUndoItems();
   void CloseIfAsked();
+  // Once: unsaved banks are then not safe from a crash.
+  void ReportRecoveryError(const std::optional<std::string>& error);
   using Signature = std::array<std::uint64_t, kBankCount + 2>;
   Signature RecoverySignature() const;
 

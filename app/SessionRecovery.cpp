@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "AtomicFileWriter.h"
 #include "DocumentFiles.h"
 #include "FileError.h"
+#include "RecoveryFile.h"
 
 namespace zephyl {
 
@@ -35,7 +35,9 @@ SessionRecovery::SessionRecovery(std::filesystem::path folder) : m_folder(std::m
   m_file = m_folder / (name + kRecoveryExtension);
 }
 
-SessionRecovery::~SessionRecovery() = default;
+SessionRecovery::~SessionRecovery() {
+  Wait();
+}
 
 std::optional<SessionRecovery::Orphan> SessionRecovery::TakeOrphan() const {
   std::error_code error;
@@ -70,26 +72,36 @@ std::filesystem::path SessionRecovery::SetAside(Orphan& orphan) {
   return aside;
 }
 
-std::optional<std::string> SessionRecovery::Write(std::span<const std::uint8_t> bytes) {
-  try {
-    if (!m_lock) {
-      std::error_code error;
-      std::filesystem::create_directories(m_folder, error);
-      if (error) throw FileError(m_folder, kWriteAction, error.message());
-      m_lock = FileLock::TryLock(LockOf(m_file));
-      if (!m_lock) throw FileError::FromErrno(LockOf(m_file), kWriteAction);
-    }
-    AtomicFileWriter writer(m_file);
-    writer.Write(bytes);
-    writer.Commit();
-  } catch (const FileError& e) {
-    return e.what();
+std::optional<std::string> SessionRecovery::Write(std::vector<std::uint8_t> bytes) {
+  std::optional<std::string> earlier = Wait();
+  if (!m_lock) {
+    std::error_code error;
+    std::filesystem::create_directories(m_folder, error);
+    if (error) return FileError(m_folder, kWriteAction, error.message()).what();
+    m_lock = FileLock::TryLock(LockOf(m_file));
+    if (!m_lock) return FileError::FromErrno(LockOf(m_file), kWriteAction).what();
   }
-  m_written = true;
-  return std::nullopt;
+  m_pending = std::async(std::launch::async,
+                         [file = m_file, bytes = std::move(bytes)]() -> std::optional<std::string> {
+                           try {
+                             WriteRecoveryFile(file, bytes);
+                           } catch (const FileError& e) {
+                             return e.what();
+                           }
+                           return std::nullopt;
+                         });
+  return earlier;
+}
+
+std::optional<std::string> SessionRecovery::Wait() {
+  if (!m_pending.valid()) return std::nullopt;
+  std::optional<std::string> error = m_pending.get();
+  if (!error) m_written = true;
+  return error;
 }
 
 void SessionRecovery::Remove() {
+  Wait();
   if (m_written) {
     std::error_code ignored;
     std::filesystem::remove(m_file, ignored);

@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
+#include <vector>
 
 #include "FileLock.h"
 
@@ -35,10 +36,15 @@ class SessionRecovery {
   // Moves an unreadable orphan aside, so that it is offered no more but kept; where it went.
   static std::filesystem::path SetAside(Orphan& orphan);
 
-  // Replaces this editor's recovery file whole; the reason when it could not.
-  std::optional<std::string> Write(std::span<const std::uint8_t> bytes);
+  // Replaces this editor's recovery file whole with `bytes`, on a thread of its own: flushing to
+  // disk takes longer than a window may wait. The reason the file cannot be written, or the
+  // write before this one failed.
+  std::optional<std::string> Write(std::vector<std::uint8_t> bytes);
+  // Waits until the write in progress is done; the reason when it failed.
+  std::optional<std::string> Wait();
   // A clean exit: the file goes.
   void Remove();
+  // A write has completed.
   bool Written() const { return m_written; }
   const std::filesystem::path& File() const { return m_file; }
   const std::filesystem::path& Folder() const { return m_folder; }
@@ -47,6 +53,7 @@ class SessionRecovery {
   std::filesystem::path m_folder;
   std::filesystem::path m_file;
   std::unique_ptr<FileLock> m_lock;
+  std::future<std::optional<std::string>> m_pending;
   bool m_written = false;
 };
 

@@ -35,6 +35,8 @@ class RecoveryError : public std::runtime_error {
 // The session in bytes, each patch exactly as it stands in its bank.
 std::vector<std::uint8_t> EncodeRecovery(const CQuensetDoc& doc,
                                          const std::array<bool, kBankCount>& unsaved);
+// Replaces `path` whole with `bytes`, or leaves it as it was; throws FileError.
+void WriteRecoveryFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 // Throws RecoveryError for bytes that are not a whole, intact session.
 RecoveredSession DecodeRecovery(std::span<const std::uint8_t> bytes);
 // The same from a file, which is also refused when it cannot be read.

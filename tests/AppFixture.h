@@ -31,6 +31,10 @@ class AppFixture : public ::testing::Test {
     m_midi.inputs = {"In A"};
     m_midi.outputs = {"Out A"};
   }
+  // As a clean exit does: no recovery file is left for the next test's editor to offer.
+  ~AppFixture() override {
+    if (m_frame) m_frame->Recovery().Remove();
+  }
 
   CMainFrame& Frame(ProgressTiming timing = {}) {
     if (!m_frame) {
