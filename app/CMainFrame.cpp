@@ -276,11 +276,11 @@ void CMainFrame::OfferRecovery() {
                   .arg(ToQString(orphan->file), QString::fromUtf8(e.what()), ToQString(aside)));
     return;
   }
-  QStringList lines;
+  QStringList lines{QStringLiteral("Not saved when Zephyl last ended:")};
   for (std::size_t b = 0; b < kBankCount; ++b) {
     if (!session.banks[b].unsaved) continue;
     const std::filesystem::path& file = session.banks[b].file;
-    lines << QStringLiteral("Bank %1: %2, %3 patches, not saved")
+    lines << QStringLiteral("Bank %1: %2, %3 patches")
                  .arg(b + 1)
                  .arg(file.empty() ? QStringLiteral("Untitled") : ToQString(file.filename()))
                  .arg(session.banks[b].patches.size());

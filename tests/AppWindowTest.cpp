@@ -461,7 +461,8 @@ TEST_F(AppWindowTest, UnsavedBanksAskBeforeQuittingAndComeBackAfterACrash) {
   auto next = std::make_unique<CMainFrame>(restored, m_prompts, m_midi, 1);
   next->OfferRecovery();
   ASSERT_EQ(m_prompts.restoreQuestions.size(), 1);
-  EXPECT_EQ(m_prompts.restoreQuestions[0], "Bank 1: Untitled, 2 patches, not saved");
+  EXPECT_TRUE(m_prompts.restoreQuestions[0].endsWith("\nBank 1: Untitled, 2 patches"))
+      << m_prompts.restoreQuestions[0];
   EXPECT_EQ(restored.PatchCount(0), 2u);
   EXPECT_TRUE(next->windowTitle().startsWith("Untitled"));
   EXPECT_TRUE(next->isWindowModified());
