@@ -213,7 +213,7 @@ void CMainFrame::UpdateReceiveItem() {
 }
 
 void CMainFrame::Refresh() {
-  // The star stands for "[*]" while the current bank has changes its file does not hold.
+  // Qt shows "[*]" as a star while the current bank has changes its file does not hold.
   setWindowTitle(m_files.Title() + QStringLiteral("[*] - Zephyl"));
   setWindowModified(m_history.HasUnsavedChanges(m_doc, m_doc.CurrentBank()));
   UpdateUndoItems();

@@ -41,6 +41,21 @@ QString Count(std::uint64_t n) {
   return QLocale(QLocale::English).toString(static_cast<qulonglong>(n));
 }
 
+// Why breeding from the current bank would give no children.
+QString NothingToBreed(const CQuensetDoc& doc, int perParent) {
+  const std::size_t source = doc.CurrentBank();
+  if (doc.PatchCount(source) >= 2) {
+    return QStringLiteral("\"Nr of children per parent\" is %1: no child would be bred.")
+        .arg(perParent);
+  }
+  if (doc.IsEmpty(source)) {
+    return QStringLiteral("Bank %1 holds only its empty patch: there is nothing to breed from.")
+        .arg(source + 1);
+  }
+  return QStringLiteral("Bank %1 holds one patch: Procreate needs two or more to breed from.")
+      .arg(source + 1);
+}
+
 PanelPoint At(const QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   return {p.x(), p.y()};
@@ -110,20 +125,8 @@ void CQuensetView::OnProcreate() {
   const std::uint64_t children = GenerationSize(parents, perParent);
   // Breeding nothing would only wipe the next bank.
   if (children == 0) {
-    const QString why = parents >= 2 ? QStringLiteral(
-                                           "\"Nr of children per parent\" is %1: no child would be "
-                                           "bred.")
-                                           .arg(perParent)
-                        : m_doc.IsEmpty(source)
-                            ? QStringLiteral(
-                                  "Bank %1 holds only its empty patch: there is nothing to breed "
-                                  "from.")
-                                  .arg(source + 1)
-                            : QStringLiteral(
-                                  "Bank %1 holds one patch: Procreate needs two or more to breed "
-                                  "from.")
-                                  .arg(source + 1);
-    m_prompts.ShowError(this, why + QStringLiteral("\nBank %1 is as it was.").arg(target + 1));
+    m_prompts.ShowError(this, NothingToBreed(m_doc, perParent) +
+                                  QStringLiteral("\nBank %1 is as it was.").arg(target + 1));
     return;
   }
   // Refused before the next bank is touched: that bank holds what the user bred last time.
