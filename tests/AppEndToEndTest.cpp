@@ -187,6 +187,8 @@ class AppEndToEndTest : public ::testing::Test {
   void ExitEditor() {
     ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));
     EXPECT_EQ(m_app->Wait(kStartTimeout), 0) << m_app->Err();
+    // Each key is bound once.
+    EXPECT_EQ(m_app->Err().find("Ambiguous shortcut"), std::string::npos) << m_app->Err();
   }
 
   std::optional<std::string> Xdo(std::vector<std::string> args) {
