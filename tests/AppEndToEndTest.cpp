@@ -30,7 +30,7 @@ using namespace std::chrono_literals;
 constexpr std::uint32_t kSeed = 4711;
 constexpr std::size_t kPatchCount = 4;
 constexpr auto kStartTimeout = 10s;
-constexpr auto kSaveTimeout = 5s;
+constexpr auto kSaveTimeout = 15s;  // generous: a loaded machine under the sanitizers
 constexpr auto kSettleTimeout = 5s;
 // The panel lies below the menu bar, whose height depends on the fonts: searched for this far.
 constexpr int kMaxMenuBarHeight = 80;
