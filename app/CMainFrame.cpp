@@ -63,7 +63,9 @@ CMainFrame::CMainFrame(CQuensetDoc& doc, UserPrompts& prompts, MidiLibrary& midi
       m_runner(timing),
       m_files(doc, m_history, prompts, m_runner, this),
       m_prompts(prompts),
-      m_deviceMenus(*menuBar(), [this](CommandId id) { OnCommand(id); }) {
+      m_deviceMenus(
+          *menuBar(), [this](CommandId id) { OnCommand(id); },
+          [this] { m_view->RebuildDeviceMenus(); }) {
   setFixedSize(kFrameWidth, kFrameHeight);
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
@@ -102,6 +104,7 @@ void CMainFrame::BuildMenus() {
       QAction* action = menu->addAction(ItemText(item.text, item.keys));
       action->setData(item.id);
       action->setEnabled(!item.grey);
+      action->setCheckable(item.checkable);
       const int id = item.id;
       m_menuItems[id] = item;
       connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
@@ -114,6 +117,7 @@ void CMainFrame::BuildMenus() {
   }
   m_recentPlaceholder = m_menuActions.at(cmd::kFileRecentFirst);
   UpdateReceiveItem();
+  m_menuActions.at(cmd::kSendOnEdit)->setChecked(m_view->SendOnEditOn());
 }
 
 void CMainFrame::BuildKeys() {
@@ -152,6 +156,13 @@ void CMainFrame::OnCommand(int id) {
     case Action::Receive:
       m_view->OnReceive();
       UpdateReceiveItem();
+      break;
+    case Action::Panic:
+      m_view->OnPanic();
+      break;
+    case Action::SendOnEdit:
+      m_view->SetSendOnEdit(!m_view->SendOnEditOn());
+      m_menuActions.at(cmd::kSendOnEdit)->setChecked(m_view->SendOnEditOn());
       break;
     case Action::Configure:
       m_view->OnConfigure();

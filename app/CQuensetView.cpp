@@ -12,12 +12,12 @@
 #include <new>
 #include <utility>
 
-#include "MidiStartup.h"
 #include "PanelDrawing.h"
 #include "Preferences.h"
 #include "ProcreationJob.h"
 #include "QtPanelSurface.h"
 #include "QtText.h"
+#include "Settings.h"
 #include "SlicedWork.h"
 
 namespace zephyl {
@@ -26,6 +26,10 @@ namespace {
 
 // One notch of a common mouse wheel; finer wheels and touchpads step once per notch turned.
 constexpr int kWheelNotch = 120;
+// Where the ports chosen are remembered for the next run.
+const QString kInputKey = QStringLiteral("midi/input");
+const QString kOutputKey = QStringLiteral("midi/output");
+const QString kSendOnEditKey = QStringLiteral("midi/sendOnEdit");
 
 // With ZEPHYL_TRACE_STARTUP set, the first paint is reported on the steady clock, which other
 // processes on the machine share, so a test can time start-up from outside.
@@ -76,8 +80,17 @@ CQuensetView::CQuensetView(CQuensetDoc& doc, UndoHistory& history, UserPrompts& 
       m_midi(midi),
       m_sender(midi),
       m_receiver(midi),
+      m_watch(midi, m_inputMenu, m_outputMenu, m_receiver, m_sender,
+              [this](const std::string& news) { m_prompts.ShowNotice(this, FromUtf8(news)); }),
+      m_sendOnEdit([this] { SendEdited(); }),
       m_panel(doc, *this),
       m_edit(doc, history) {
+  m_sendOnEdit.SetOn(Settings().value(kSendOnEditKey, false).toBool());
+  m_editSendTimer.setSingleShot(true);
+  connect(&m_editSendTimer, &QTimer::timeout, this, [this] {
+    m_sendOnEdit.Tick(std::chrono::steady_clock::now());
+    ArmEditSend();
+  });
   setFocusPolicy(Qt::StrongFocus);
   // Repaints draw every pixel of what they cover: nothing is erased first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -86,10 +99,19 @@ CQuensetView::CQuensetView(CQuensetDoc& doc, UndoHistory& history, UserPrompts& 
   setMouseTracking(true);
 }
 
-CQuensetView::~CQuensetView() = default;
+CQuensetView::~CQuensetView() {
+  // A test note still sounding ends before its port closes.
+  if (m_panel.IsNoteOn()) m_panel.OnLButtonUp();
+}
 
 void CQuensetView::OnCreate(DeviceMenuHost& menus) {
-  StartMidi(menus, m_midi, m_inputMenu, m_outputMenu, m_receiver, m_sender);
+  QSettings settings = Settings();
+  const auto remembered = [&settings](const QString& key) -> std::optional<std::string> {
+    const QString name = settings.value(key).toString();
+    if (name.isEmpty()) return std::nullopt;
+    return name.toStdString();
+  };
+  m_watch.Start(menus, {remembered(kInputKey), remembered(kOutputKey)});
   m_nTimerId = startTimer(CPanelEditor::kBlinkPeriod);
 }
 
@@ -100,8 +122,15 @@ void CQuensetView::OnInitialUpdate() {
 }
 
 void CQuensetView::OfferToDeviceMenus(int id) {
-  m_inputMenu.Select(id);
-  m_outputMenu.Select(id);
+  const bool input = m_inputMenu.Select(id);
+  const bool output = m_outputMenu.Select(id);
+  if (!input && !output) return;
+  QSettings settings = Settings();
+  const auto remember = [&settings](const QString& key, const DeviceMenu& menu) {
+    if (menu.Chosen()) settings.setValue(key, FromUtf8(*menu.Chosen()));
+  };
+  remember(kInputKey, m_inputMenu);
+  remember(kOutputKey, m_outputMenu);
 }
 
 void CQuensetView::OnBankCommand(BankCommand command) {
@@ -157,11 +186,57 @@ void CQuensetView::OnProcreate() {
 }
 
 void CQuensetView::OnSend() {
+  if (const std::string why = m_watch.WhyNotSent(); !why.empty()) {
+    m_prompts.ShowNotice(this, FromUtf8(why));
+    return;
+  }
   m_sender.OnSend(m_doc, m_panel.Slot());
 }
 
 void CQuensetView::OnReceive() {
   m_receiver.OnReceive(m_doc, *this);
+}
+
+void CQuensetView::OnPanic() {
+  m_sender.SendPanic();
+}
+
+void CQuensetView::SetSendOnEdit(bool on) {
+  m_sendOnEdit.SetOn(on);
+  m_editSendTimer.stop();
+  Settings().setValue(kSendOnEditKey, on);
+}
+
+void CQuensetView::PatchValuesChanged() {
+  m_sendOnEdit.Changed(std::chrono::steady_clock::now());
+  ArmEditSend();
+}
+
+void CQuensetView::PatchEditFinished() {
+  EndEdit();
+  Changed();
+  m_sendOnEdit.Finished(std::chrono::steady_clock::now());
+  ArmEditSend();
+}
+
+void CQuensetView::ArmEditSend() {
+  const auto due = m_sendOnEdit.Due();
+  if (!due) {
+    m_editSendTimer.stop();
+    return;
+  }
+  if (m_editSendTimer.isActive()) return;
+  const auto wait =
+      std::chrono::ceil<std::chrono::milliseconds>(*due - std::chrono::steady_clock::now());
+  m_editSendTimer.start(std::max(wait, std::chrono::milliseconds(0)));
+}
+
+void CQuensetView::SendEdited() {
+  // A port that is missing has been told of already; edits go nowhere meanwhile, silently.
+  if (!m_watch.WhyNotSent().empty()) return;
+  // The newest values win over a dump that has not left yet.
+  if (!m_sender.IsDone()) m_sender.Reset();
+  m_sender.OnSend(m_doc, m_panel.Slot());
 }
 
 void CQuensetView::OnConfigure() {
@@ -224,7 +299,6 @@ void CQuensetView::timerEvent(QTimerEvent* event) {
     return;
   }
   m_panel.OnTimer(CPanelEditor::kBlinkTimerId);
-  ReportDeviceErrors();
 }
 
 void CQuensetView::Invalidate(const PanelRect& area) {
@@ -254,11 +328,6 @@ void CQuensetView::PatchEditStarted() {
   m_edit.Begin();
 }
 
-void CQuensetView::PatchEditFinished() {
-  EndEdit();
-  Changed();
-}
-
 void CQuensetView::EndEdit() {
   m_edit.End(static_cast<std::size_t>(m_panel.CurrentParameter()));
 }
@@ -284,14 +353,6 @@ void CQuensetView::InvalidateAll() {
 
 void CQuensetView::Show(std::string_view message) {
   m_prompts.ShowError(this, FromUtf8(message));
-}
-
-void CQuensetView::ReportDeviceErrors() {
-  for (const std::string& error : {m_receiver.DeviceError(), m_sender.DeviceError()}) {
-    if (error.empty() || !m_reportedErrors.insert(error).second) continue;
-    m_prompts.ShowNotice(
-        this, QString::fromStdString(error) + QStringLiteral(". Zephyl goes on without it."));
-  }
 }
 
 }  // namespace zephyl

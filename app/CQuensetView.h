@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "BankCommand.h"
@@ -14,6 +14,7 @@
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
 #include "CQuensetDoc.h"
+#include "DeviceWatch.h"
 #include "DibMessages.h"
 #include "PanelHost.h"
 #include "PanelPictures.h"
@@ -21,6 +22,7 @@
 #include "PatchView.h"
 #include "ProgressRunner.h"
 #include "RandomSource.h"
+#include "SendOnEdit.h"
 #include "UndoHistory.h"
 #include "UserPrompts.h"
 
@@ -43,13 +45,20 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   // At start and after every new or opened document: pictures attached, morph mode off.
   void OnInitialUpdate();
   // Every command carried out is offered to the input menu, then to the output menu; it goes
-  // on to the view's own commands whatever they answer.
+  // on to the view's own commands whatever they answer. A port chosen is remembered.
   void OfferToDeviceMenus(int id);
+  // The device menus list the ports as they are now.
+  void RebuildDeviceMenus() { m_watch.Rebuild(); }
 
   void OnBankCommand(BankCommand command);
   void OnProcreate();
   void OnSend();
   void OnReceive();
+  // All Notes Off and All Sound Off on every channel of the output.
+  void OnPanic();
+  // "Send on Edit", remembered for the next run.
+  bool SendOnEditOn() const { return m_sendOnEdit.IsOn(); }
+  void SetSendOnEdit(bool on);
   std::string_view ReceiveItemText() const { return m_receiver.ReceiveItemText(); }
   void OnConfigure();
 
@@ -79,15 +88,19 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   void SendPatch() override;
   void Execute(BankCommand command) override;
   void PatchEditStarted() override;
+  void PatchValuesChanged() override;
   void PatchEditFinished() override;
+  // Sends the current patch for Send on Edit, in place of any dump still waiting.
+  void SendEdited();
+  // Runs the send Send on Edit holds back when it is due.
+  void ArmEditSend();
   // A received dump.
   void InsertReceived(CQuensetDoc& doc, const CPatch& patch) override;
+  // After a received dump.
   void InvalidateAll() override;
   // A picture that cannot be attached.
   void Show(std::string_view message) override;
 
-  // Tells the user, once each, of a MIDI device that stopped working.
-  void ReportDeviceErrors();
   // An edit on the panel, from its press to now, becomes a step; while a knob is held, what
   // follows is a new edit, so that a command or a dump between goes into the history between.
   void EndEdit();
@@ -107,11 +120,13 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   CPatchReceiver m_receiver;
   CInputDeviceMenu m_inputMenu;
   COutputDeviceMenu m_outputMenu;
+  DeviceWatch m_watch;
+  SendOnEdit m_sendOnEdit;
+  QTimer m_editSendTimer;
   CPanelEditor m_panel;
   int m_nTimerId = 0;
   int m_wheelDelta = 0;  // wheel turned since the last step, in Qt's eighths of a degree
   PatchEditRecorder m_edit;
-  std::set<std::string> m_reportedErrors;
   bool m_painted = false;
 };
 

@@ -36,6 +36,8 @@ inline constexpr int kMenuNextBank = 32804;
 inline constexpr int kMenuPrevBank = 32805;
 inline constexpr int kSend = 32772;
 inline constexpr int kReceive = 32775;
+inline constexpr int kPanic = 32806;
+inline constexpr int kSendOnEdit = 32807;
 inline constexpr int kAbout = 57664;
 
 // Reached by keys only.

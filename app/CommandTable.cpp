@@ -79,6 +79,10 @@ std::optional<Command> CommandFor(int id) {
       return Command{Action::Send};
     case kReceive:
       return Command{Action::Receive};
+    case kPanic:
+      return Command{Action::Panic};
+    case kSendOnEdit:
+      return Command{Action::SendOnEdit};
     case kConfigure:
       return Command{Action::Configure};
     case kExplodeBank:

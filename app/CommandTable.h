@@ -9,10 +9,12 @@ namespace zephyl {
 
 // What a command id does. Ids with no handler ("Insert", "Evolve Patch") have no entry.
 enum class Action {
-  Bank,       // a bank command of the editor
-  Send,       // the current patch to the instrument
-  Receive,    // receive mode on or off
-  Configure,  // the preferences
+  Bank,        // a bank command of the editor
+  Send,        // the current patch to the instrument
+  Receive,     // receive mode on or off
+  Panic,       // every note off on every channel
+  SendOnEdit,  // edits on the panel sent as they happen, or not
+  Configure,   // the preferences
   Explode,
   NewDocument,  // "&Clear Bank"
   Open,

@@ -1,13 +1,13 @@
 #include "DocumentFiles.h"
 
 #include <QLocale>
-#include <QSettings>
 #include <exception>
 #include <new>
 
 #include "BankInput.h"
 #include "BankLoadJob.h"
 #include "FileError.h"
+#include "Settings.h"
 #include "SlicedWork.h"
 #include "StandardStream.h"
 
@@ -15,7 +15,6 @@ namespace zephyl {
 
 namespace {
 
-const QString kSettingsName = QStringLiteral("zephyl");
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kRecentKey = QStringLiteral("File%1");
 const QString kUntitled = QStringLiteral("Untitled");
@@ -39,7 +38,7 @@ std::filesystem::path ToPath(const QString& text) {
 DocumentFiles::DocumentFiles(CQuensetDoc& doc, UndoHistory& history, UserPrompts& prompts,
                              ProgressRunner& runner, QWidget* window)
     : m_doc(doc), m_history(history), m_prompts(prompts), m_runner(runner), m_window(window) {
-  QSettings settings(kSettingsName, kSettingsName);
+  QSettings settings = Settings();
   settings.beginGroup(kRecentGroup);
   std::vector<std::filesystem::path> stored;
   for (std::size_t i = 0; i < kRecentFileCount; ++i) {
@@ -165,7 +164,7 @@ void DocumentFiles::Remember(const std::filesystem::path& path) {
 }
 
 void DocumentFiles::StoreRecent() const {
-  QSettings settings(kSettingsName, kSettingsName);
+  QSettings settings = Settings();
   settings.beginGroup(kRecentGroup);
   for (std::size_t i = 0; i < kRecentFileCount; ++i) {
     const QString key = kRecentKey.arg(i + 1);

@@ -71,6 +71,9 @@ constexpr std::array kPatchItems = {
 constexpr std::array kSysExItems = {
     MenuItem{"&Send", kSend, "Return"},
     MenuItem{"Recieve", kReceive, ""},
+    kSeparator,
+    MenuItem{"Panic", kPanic, ""},
+    MenuItem{"Send on &Edit", kSendOnEdit, "", false, true},
 };
 
 constexpr std::array kHelpItems = {

@@ -1,16 +1,21 @@
 #include "MidiCommands.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <iomanip>
 #include <ostream>
 
+#include "BankFile.h"
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
 #include "CliSupport.h"
 #include "DeviceNames.h"
+#include "FileError.h"
 #include "InterruptWatch.h"
 #include "MainLoop.h"
+#include "OutputFile.h"
 #include "RtMidiLibrary.h"
 #include "StandardStream.h"
 
@@ -26,6 +31,9 @@ constexpr int kProgressWidth = 30;
 constexpr std::chrono::hours kForever{24 * 365};
 // The name of the input port receive opens when it listens.
 constexpr const char* kListeningPort = "receive";
+// Panic is 96 bytes, a few hundredths of a second on a cable: a port that takes nothing for
+// this long is stuck.
+constexpr std::chrono::seconds kPanicTimeout{5};
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -33,11 +41,18 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// The library on the MIDI system asked for; null, with the reason on `err`, when --api names a
+// system that is not there.
 std::unique_ptr<RtMidiLibrary> OpenLibrary(MainLoop& loop, const MidiOptions& options,
-                                           const Pacing& pacing = {}) {
+                                           Console console, const Pacing& pacing = {}) {
   std::optional<MidiApi> api;
   if (options.api) api = ParseMidiApi(*options.api);
-  return std::make_unique<RtMidiLibrary>(loop, api, pacing);
+  auto library = std::make_unique<RtMidiLibrary>(loop, api, pacing);
+  if (api && library->Api() != *api) {
+    console.err << library->LastError() << '\n';
+    return nullptr;
+  }
+  return library;
 }
 
 void ListPorts(const std::vector<std::string>& names, std::ostream& out) {
@@ -89,23 +104,49 @@ void ShowProgress(std::size_t done, std::size_t total, std::ostream& err) {
   if (done == total) err << '\n';
 }
 
-// Prints each dump as the receiver makes it the current patch.
+// Prints each dump as the receiver makes it the current patch, and ends receive mode at the
+// dump that makes `limit`, though more may be queued behind it.
 class ReceivePrinter final : public PatchView {
  public:
-  ReceivePrinter(const CQuensetDoc& doc, std::ostream& out) : m_doc(doc), m_out(out) {}
+  ReceivePrinter(const CQuensetDoc& doc, CPatchReceiver& receiver, std::optional<std::size_t> limit,
+                 std::ostream& out)
+      : m_doc(doc), m_receiver(receiver), m_limit(limit), m_out(out) {}
   void InvalidateAll() override {
     const CPatch& patch = m_doc.CurrentPatch();
     m_out << "Received patch " << ++m_count << ':';
     for (const std::uint8_t byte : patch.m_header) m_out << ' ' << Hex(byte);
     m_out << std::endl;
+    if (Full()) m_receiver.StopReceiving();
   }
   std::size_t Count() const { return m_count; }
+  bool Full() const { return m_limit && m_count >= *m_limit; }
 
  private:
   const CQuensetDoc& m_doc;
+  CPatchReceiver& m_receiver;
+  std::optional<std::size_t> m_limit;
   std::ostream& m_out;
   std::size_t m_count = 0;
 };
+
+// Saves what arrived where nothing can go wrong any more: a new file in the temporary folder.
+// Its name, or nothing when even that fails.
+std::optional<Path> SaveFallback(const CQuensetDoc& doc) {
+  std::error_code error;
+  const Path folder = std::filesystem::temp_directory_path(error);
+  if (error) return std::nullopt;
+  constexpr std::string_view kSuffix = ".zpf";
+  std::string pattern = (folder / "zephyl-received-XXXXXX").string() + std::string(kSuffix);
+  const int fd = ::mkstemps(pattern.data(), static_cast<int>(kSuffix.size()));
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  try {
+    SaveBankFile(doc, pattern);
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+  return Path(pattern);
+}
 
 // Notes when anything arrives, for the timeout that restarts with every byte.
 class WatchedReceiver final : public CPatchReceiver {
@@ -124,7 +165,8 @@ class WatchedReceiver final : public CPatchReceiver {
 
 int Ports(const MidiOptions& options, Console console) {
   MainLoop loop;
-  const auto library = OpenLibrary(loop, options);
+  const auto library = OpenLibrary(loop, options, console);
+  if (!library) return kExitFailed;
   console.out << "API: " << MidiApiName(library->Api()) << '\n';
   if (!library->LastError().empty()) console.err << library->LastError() << '\n';
   console.out << "Inputs:\n";
@@ -154,7 +196,8 @@ int Send(const Path& file, const SendOptions& options, Console console) {
   MainLoop loop;
   bool interrupted = false;
   InterruptWatch interrupts(loop, [&interrupted] { interrupted = true; });
-  const auto library = OpenLibrary(loop, options.midi, pacing);
+  const auto library = OpenLibrary(loop, options.midi, console, pacing);
+  if (!library) return kExitFailed;
   const auto device = ChoosePort(*library, false, options.midi.port, console);
   if (!device) return kExitFailed;
   const std::string name = *library->GetMidiOutDescription(*device);
@@ -195,11 +238,47 @@ int Send(const Path& file, const SendOptions& options, Console console) {
   return kExitOk;
 }
 
+int Panic(const MidiOptions& options, Console console) {
+  MainLoop loop;
+  const auto library = OpenLibrary(loop, options, console);
+  if (!library) return kExitFailed;
+  const auto device = ChoosePort(*library, false, options.port, console);
+  if (!device) return kExitFailed;
+  const std::string name = *library->GetMidiOutDescription(*device);
+  CPatchSender sender(*library);
+  if (!sender.Open(*device, kMenuOpenOptions)) return CannotOpen("output", name, *library, console);
+  sender.SendPanic();
+  std::string error;
+  loop.RunUntil(
+      [&] {
+        error = sender.DeviceError();
+        return sender.IsDone() || !error.empty();
+      },
+      kPanicTimeout);
+  if (!sender.IsDone()) {
+    console.err << (error.empty() ? "The MIDI port \"" + name + "\" took nothing" : error) << '\n';
+    return kExitFailed;
+  }
+  console.err << "Sent All Notes Off and All Sound Off on all " << kMidiChannelCount
+              << " channels to \"" << name << "\"\n";
+  return kExitOk;
+}
+
 int Receive(const ReceiveOptions& options, Console console) {
+  // The destination is opened first: hours of dumps must not arrive for a file that cannot be
+  // written. Nothing is final before the save at the end.
+  std::unique_ptr<OutputFile> file;
+  try {
+    file = OpenOutputFile(options.output);
+  } catch (const FileError& error) {
+    console.err << error.what() << '\n';
+    return kExitFailed;
+  }
   MainLoop loop;
   bool interrupted = false;
   InterruptWatch interrupts(loop, [&interrupted] { interrupted = true; });
-  const auto library = OpenLibrary(loop, options.midi);
+  const auto library = OpenLibrary(loop, options.midi, console);
+  if (!library) return kExitFailed;
   // With nothing to read from, a sender can still come to us.
   const bool listen = library->Api() != MidiApi::None &&
                       (options.listen || (!options.midi.port && library->GetNumInDevices() <= 0));
@@ -217,7 +296,8 @@ int Receive(const ReceiveOptions& options, Console console) {
   CQuensetDoc doc;
   // A bank written to standard output keeps it to itself.
   const bool toStandardOutput = IsStandardStream(options.output);
-  ReceivePrinter printer(doc, toStandardOutput ? console.err : console.out);
+  ReceivePrinter printer(doc, receiver, options.count,
+                         toStandardOutput ? console.err : console.out);
   receiver.OnReceive(doc, printer);
   console.err << (listen ? "Receiving on our own port \"" : "Receiving from \"") << name << '"';
   if (options.count) console.err << " until " << *options.count << " dumps are in";
@@ -227,7 +307,7 @@ int Receive(const ReceiveOptions& options, Console console) {
   std::string error;
   auto done = [&] {
     error = receiver.DeviceError();
-    return interrupted || !error.empty() || (options.count && printer.Count() >= *options.count);
+    return interrupted || !error.empty() || printer.Full();
   };
   bool timedOut = false;
   for (;;) {
@@ -245,9 +325,14 @@ int Receive(const ReceiveOptions& options, Console console) {
     }
   }
   receiver.StopReceiving();
-  if (receiver.DroppedMessages() > 0) {
-    console.err << receiver.DroppedMessages()
-                << " messages were dropped: they came faster than they could be taken\n";
+  if (const std::uint64_t dropped = receiver.DroppedMessages(); dropped > 0) {
+    console.err << Counted(dropped, "message was", "messages were")
+                << " lost: they came faster than they could be taken\n";
+  }
+  if (const std::uint64_t oversize = receiver.OversizeMessages(); oversize > 0) {
+    console.err << Counted(oversize, "System Exclusive message", "System Exclusive messages")
+                << " longer than a program dump " << (oversize == 1 ? "was" : "were")
+                << " skipped\n";
   }
   if (!error.empty()) console.err << error << '\n';
   if (timedOut) console.err << "Nothing arrived for " << *options.timeoutSeconds << " s\n";
@@ -261,7 +346,20 @@ int Receive(const ReceiveOptions& options, Console console) {
   }
   CQuensetDoc out;
   out.AppendPatches(kWorkBank, std::move(received));
-  if (!Save(out, options.output, console)) return kExitFailed;
+  const std::string patches = Counted(out.PatchCount(kWorkBank), "patch", "patches");
+  try {
+    SaveBank(out, *file);
+    file->Commit();
+  } catch (const FileError& failure) {
+    console.err << failure.what() << '\n';
+    if (const auto fallback = SaveFallback(out)) {
+      console.err << "The " << patches << " received are in \"" << fallback->string() << "\"\n";
+    } else {
+      console.err << "The " << patches << " received could not be saved anywhere\n";
+    }
+    return kExitFailed;
+  }
+  console.err << "Wrote " << patches << " to " << Named(options.output, "standard output") << '\n';
   const bool shortOfCount = options.count && out.PatchCount(kWorkBank) < *options.count;
   return error.empty() && !shortOfCount ? kExitOk : kExitFailed;
 }

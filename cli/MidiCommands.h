@@ -35,5 +35,7 @@ struct ReceiveOptions {
 int Ports(const MidiOptions& options, Console console);
 int Send(const Path& file, const SendOptions& options, Console console);
 int Receive(const ReceiveOptions& options, Console console);
+// All Notes Off and All Sound Off on every channel of one output port.
+int Panic(const MidiOptions& options, Console console);
 
 }  // namespace zephyl::cli

@@ -146,10 +146,19 @@ int main(int argc, char** argv) {
       ->add_option("--timeout", receiveOptions.timeoutSeconds,
                    "Stop when nothing arrives for this many seconds")
       ->check(CLI::PositiveNumber);
-  receive->add_flag("--listen", receiveOptions.listen,
-                    "Open a port of our own, \"Zephyl:receive\", for a sender to connect to "
-                    "(the default when there is no port to read from)");
+  receive
+      ->add_flag("--listen", receiveOptions.listen,
+                 "Open a port of our own, \"Zephyl:receive\", for a sender to connect to "
+                 "(the default when there is no port to read from)")
+      ->excludes("--port");
   receive->callback([&] { status = Receive(receiveOptions, console); });
+
+  MidiOptions panicOptions;
+  auto* panic = app.add_subcommand(
+      "panic", "Stop every sounding note: All Notes Off and All Sound Off on all 16 channels");
+  addMidiOptions(panic, panicOptions,
+                 "Output port: its name or part of it (default: the first port)");
+  panic->callback([&] { status = Panic(panicOptions, console); });
 
   // Panel
   RenderOptions render;

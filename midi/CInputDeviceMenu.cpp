@@ -1,16 +1,18 @@
 #include "CInputDeviceMenu.h"
 
+#include "DeviceNames.h"
+
 namespace zephyl {
 
 void CInputDeviceMenu::Build(DeviceMenuHost& host, MidiLibrary& library, int position,
                              std::string_view title, CommandId firstId) {
-  m_pHost = &host;
-  m_hMenu = host.InsertPopup(position, title);
+  Insert(host, position, title, firstId);
+  Rebuild(library, firstId);
+}
+
+void CInputDeviceMenu::Rebuild(MidiLibrary& library, CommandId firstId) {
   m_nFirstId = firstId;
-  m_nItems = std::max(library.GetNumInDevices(), 0);
-  AppendDeviceItems(host, m_hMenu, firstId, m_nItems, [&library](int k) {
-    return library.GetMidiInDescription(static_cast<MidiDevice>(k));
-  });
+  Fill(DeviceNames(library, true), true);
 }
 
 bool CInputDeviceMenu::Select(int n) {
@@ -23,6 +25,7 @@ bool CInputDeviceMenu::Select(int n) {
       m_pPort->Close();
       m_pPort->Open(static_cast<MidiDevice>(id - m_nFirstId), kMenuOpenOptions);
       m_pPort->Start();
+      Choose(id);
     }
     // Marked whether or not the device opened.
     m_pHost->CheckItem(m_hMenu, id, id == *chosen);

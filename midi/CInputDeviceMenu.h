@@ -1,35 +1,25 @@
 #pragma once
 
-#include <algorithm>
 #include <string_view>
 
 #include "CMidiInPort.h"
-#include "DeviceMenuHost.h"
+#include "DeviceMenu.h"
 
 namespace zephyl {
 
 // The popup listing the input devices; choosing one reopens the input port on it.
-class CInputDeviceMenu {
+class CInputDeviceMenu : public DeviceMenu {
  public:
   static constexpr std::string_view kTitle = "&Input Device";
-
-  virtual ~CInputDeviceMenu() = default;
 
   // Inserts the popup at `position` and lists every input device the library reports.
   void Build(DeviceMenuHost& host, MidiLibrary& library, int position, std::string_view title,
              CommandId firstId);
-  // Acts on the item with command id n, or with index n when n is below the item count. True
-  // when n belonged to this menu.
-  virtual bool Select(int n);
+  bool Select(int n) override;
+  // The item chosen is marked whether or not its device opened.
+  void Rebuild(MidiLibrary& library, CommandId firstId) override;
 
   CMidiInPort* m_pPort = nullptr;
-  int ItemCount() const { return m_nItems; }
-
- private:
-  DeviceMenuHost* m_pHost = nullptr;
-  MenuHandle m_hMenu = 0;
-  int m_nItems = 0;
-  CommandId m_nFirstId = 0;
 };
 
 }  // namespace zephyl

@@ -44,6 +44,10 @@ std::uint64_t CMidiInPort::DroppedMessages() const {
   return m_bOpen ? m_library.DroppedMidiIn(m_hMidi) : 0;
 }
 
+std::uint64_t CMidiInPort::OversizeMessages() const {
+  return m_bOpen ? m_library.OversizeMidiIn(m_hMidi) : 0;
+}
+
 void CMidiInPort::OnMidiInData() {
   if (!m_bOpen) return;
   for (const MidiEvent* event = m_library.GetMidiIn(m_hMidi); event != nullptr;

@@ -24,6 +24,7 @@ class CMidiInPort : public MidiNotificationWindow {
   // Why the open device stopped working; empty while it works or when closed.
   std::string DeviceError() const;
   std::uint64_t DroppedMessages() const;
+  std::uint64_t OversizeMessages() const;
 
   // Passes every queued event, in queue order, to OnMidiEvent.
   void OnMidiInData() override;

@@ -1,23 +1,24 @@
 #include "COutputDeviceMenu.h"
 
+#include "DeviceNames.h"
+
 namespace zephyl {
 
 void COutputDeviceMenu::Build(DeviceMenuHost& host, MidiLibrary& library, int position,
                               std::string_view title, CommandId firstId) {
-  m_pHost = &host;
-  m_hMenu = host.InsertPopup(position, title);
+  Insert(host, position, title, firstId);
+  Rebuild(library, firstId);
+}
+
+void COutputDeviceMenu::Rebuild(MidiLibrary& library, CommandId firstId) {
   m_nFirstId = firstId;
-  const int devices = std::max(library.GetNumOutDevices(), 0);
-  m_nItems = devices;
-  AppendDeviceItems(host, m_hMenu, firstId, devices, [&library](int k) {
-    return library.GetMidiOutDescription(static_cast<MidiDevice>(k));
-  });
+  std::vector<std::string> names = DeviceNames(library, false);
   m_nMapperId = 0;
-  if (const auto mapper = library.GetMidiOutDescription(kMapperDevice)) {
-    m_nMapperId = firstId + devices;
-    host.AppendItem(m_hMenu, m_nMapperId, *mapper);
-    ++m_nItems;
+  if (auto mapper = library.GetMidiOutDescription(kMapperDevice)) {
+    m_nMapperId = firstId + static_cast<CommandId>(names.size());
+    names.push_back(std::move(*mapper));
   }
+  Fill(std::move(names), m_pPort != nullptr && m_pPort->IsOpen());
 }
 
 bool COutputDeviceMenu::Select(int n) {
@@ -32,6 +33,7 @@ bool COutputDeviceMenu::Select(int n) {
       const auto device =
           id == m_nMapperId ? kMapperDevice : static_cast<MidiDevice>(id - m_nFirstId);
       opened = m_pPort->Open(device, kMenuOpenOptions);
+      Choose(id);
     }
     m_pHost->CheckItem(m_hMenu, id, opened);
   }

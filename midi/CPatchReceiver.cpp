@@ -49,6 +49,9 @@ void CPatchReceiver::AddSysExByte(const MidiEvent& event) {
   }
   std::vector<std::uint8_t>& block = m_pTransfer->m_transferBuf;
   std::size_t& count = m_pTransfer->m_transferCount;
+  // A start byte inside a message means its end was lost: it is dropped alone, and the message
+  // that starts here is collected whole.
+  if (byte == kSysExStart && count > 0) EndMessage();
   if (count == block.size()) {
     bool grown = count < kMaxMessageSize;
     if (grown) {

@@ -10,7 +10,8 @@ namespace zephyl {
 
 // The view's input port. In receive mode it collects System Exclusive bytes in the document's
 // transfer buffer; every complete 139-byte message with the manufacturer id becomes a patch
-// after the current one of the current bank. Other messages are dropped.
+// after the current one of the current bank. Other messages are dropped, and so is a message
+// whose end byte never came: the start byte of the next one begins a message afresh.
 class CPatchReceiver : public CMidiInPort {
  public:
   // The block grows in steps, so that a long message costs one resize per step.

@@ -59,4 +59,12 @@ bool CPatchSender::SendTestNote(const CQuensetDoc& doc, int slot, bool pressed) 
   return SendShortMessage(status, kTestNote, kTestVelocity);
 }
 
+void CPatchSender::SendPanic() {
+  for (int channel = 0; channel < kMidiChannelCount; ++channel) {
+    const auto status = static_cast<std::uint8_t>(kControlChange | channel);
+    SendShortMessage(status, kAllNotesOff, 0);
+    SendShortMessage(status, kAllSoundOff, 0);
+  }
+}
+
 }  // namespace zephyl

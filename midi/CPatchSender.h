@@ -18,6 +18,9 @@ class CPatchSender : public CMidiOutPort {
   static constexpr std::uint8_t kNoteOff = 0x80;
   static constexpr std::uint8_t kTestNote = 64;
   static constexpr std::uint8_t kTestVelocity = 64;
+  static constexpr std::uint8_t kControlChange = 0xB0;
+  static constexpr std::uint8_t kAllSoundOff = 120;
+  static constexpr std::uint8_t kAllNotesOff = 123;
 
   using CMidiOutPort::CMidiOutPort;
 
@@ -31,6 +34,8 @@ class CPatchSender : public CMidiOutPort {
   // The panel's "trig" button: note on when pressed, note off when released, on the channel
   // of the slot.
   bool SendTestNote(const CQuensetDoc& doc, int slot, bool pressed);
+  // All Notes Off, then All Sound Off, on each of the 16 channels: whatever still sounds stops.
+  void SendPanic();
 
   bool IsSending() const { return m_bSending; }
   // True when nothing is left to send and the device has taken everything.

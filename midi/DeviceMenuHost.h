@@ -18,7 +18,16 @@ class DeviceMenuHost {
   virtual MenuHandle InsertPopup(int position, std::string_view title) = 0;
   virtual void AppendItem(MenuHandle menu, CommandId id, std::string_view text) = 0;
   virtual void CheckItem(MenuHandle menu, CommandId id, bool checked) = 0;
+  // Takes every item out of the popup.
+  virtual void ClearPopup(MenuHandle menu) = 0;
+  // A grey item that is no command: "No MIDI ports", or a chosen port that is missing.
+  virtual void AppendNote(MenuHandle menu, std::string_view text, bool checked) = 0;
 };
+
+// What an empty device menu shows.
+inline constexpr std::string_view kNoPortsText = "No MIDI ports";
+// What a chosen port that is not there shows after its name.
+inline constexpr std::string_view kMissingSuffix = " (missing)";
 
 // Device items take command ids from here on; the editor's own ids lie far above.
 inline constexpr CommandId kFirstDeviceCommandId = 101;
@@ -29,13 +38,6 @@ inline std::optional<CommandId> ChosenItem(int n, CommandId firstId, int items) 
   if (n < items) return firstId + n;
   if (n < firstId || n >= firstId + items) return std::nullopt;
   return n;
-}
-
-// Appends one item per device, `name(k)` giving the name of device k.
-template <typename Name>
-void AppendDeviceItems(DeviceMenuHost& host, MenuHandle menu, CommandId firstId, int devices,
-                       Name name) {
-  for (int k = 0; k < devices; ++k) host.AppendItem(menu, firstId + k, name(k).value_or(""));
 }
 
 }  // namespace zephyl

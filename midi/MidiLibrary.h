@@ -30,6 +30,14 @@ class MidiNotificationWindow {
   virtual void OnMidiOutReady() {}
 };
 
+// Told, on the thread that runs the rest of the system, when the system's ports may have
+// changed: a port came or went, an open device failed, the MIDI system stopped or came back.
+class MidiPortsListener {
+ public:
+  virtual ~MidiPortsListener() = default;
+  virtual void OnMidiPortsChanged() = 0;
+};
+
 // The operations of the MIDI library. Every call comes from the thread that runs the rest of
 // the system; failures are results, never exceptions.
 class MidiLibrary {
@@ -55,7 +63,8 @@ class MidiLibrary {
   // The next queued event, valid until the next call; null when none is left.
   virtual const MidiEvent* GetMidiIn(MidiHandle handle) = 0;
 
-  // 0: taken; anything else: not taken now, offer it again after OnMidiOutReady.
+  // 0: taken; anything else: not taken now, offer it again after OnMidiOutReady. Short messages
+  // are always taken and go out ahead of System Exclusive still waiting, between messages.
   virtual std::uint16_t PutMidiOut(MidiHandle handle, const MidiEvent& event) = 0;
   // Drops output not yet sent.
   virtual void ResetMidiOut(MidiHandle handle) = 0;
@@ -69,8 +78,12 @@ class MidiLibrary {
   // Why the device of an open handle stopped working (it went away, the server stopped), or
   // empty while it works.
   virtual std::string DeviceError(MidiHandle handle) = 0;
-  // Whole input messages dropped because the queue was full.
+  // Input messages lost, wholly or in part, because the queue was full.
   virtual std::uint64_t DroppedMidiIn(MidiHandle handle) = 0;
+  // System Exclusive messages dropped because they are longer than any the library takes in.
+  virtual std::uint64_t OversizeMidiIn(MidiHandle handle) = 0;
+  // Where port changes are told; null: nowhere.
+  virtual void SetPortsListener(MidiPortsListener* listener) = 0;
 };
 
 }  // namespace zephyl

@@ -33,10 +33,16 @@ bool OutputAssembler::Add(const MidiEvent& event, Message& message) {
     return true;
   }
   // A new message while one is unfinished (its send was abandoned): the unfinished one never
-  // reaches the wire, where it would only be a broken message.
-  if (event.data1 == kSysExStart) m_sysEx.clear();
+  // reaches the wire, where it would only be a broken message. Nor does the rest of a message
+  // that a reset dropped.
+  if (event.data1 == kSysExStart) {
+    m_sysEx.clear();
+    m_inMessage = true;
+  }
+  if (!m_inMessage) return false;
   m_sysEx.push_back(event.data1);
   const bool ends = event.data1 == kSysExEnd;
+  if (ends) m_inMessage = false;
   if (!ends && m_sysEx.size() < m_maxChunk) return false;
   m_ready.swap(m_sysEx);
   m_sysEx.clear();

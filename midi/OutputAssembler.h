@@ -24,8 +24,11 @@ class OutputAssembler {
 
   // The message `event` completes, if any; its bytes stay valid until the next call.
   bool Add(const MidiEvent& event, Message& message);
-  // Forgets a System Exclusive message in progress.
-  void Reset() { m_sysEx.clear(); }
+  // Forgets a System Exclusive message in progress, and drops its rest when it comes.
+  void Reset() {
+    m_sysEx.clear();
+    m_inMessage = false;
+  }
   bool Pending() const { return !m_sysEx.empty(); }
 
   // Bytes of a short message with this status.
@@ -34,6 +37,7 @@ class OutputAssembler {
  private:
   std::size_t m_maxChunk;
   std::vector<std::uint8_t> m_sysEx;
+  bool m_inMessage = false;  // a start byte came, its end byte has not
   std::vector<std::uint8_t> m_ready;
 };
 

@@ -23,7 +23,8 @@ class PanelHost {
   virtual void Execute(BankCommand command) = 0;
   // A press that may change the current patch's values: a knob taken or a button clicked.
   virtual void PatchEditStarted() {}
-  // Every change of the current patch's values on the panel: each drag step, each click.
+  // Every change of the current patch's values on the panel: each drag step that changes a
+  // value, each click that does.
   virtual void PatchValuesChanged() {}
   // A drag released or a click done: what changed since the start is one edit.
   virtual void PatchEditFinished() {}

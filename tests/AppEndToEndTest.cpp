@@ -410,5 +410,71 @@ TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {
   ExitEditor();
 }
 
+TEST_F(AppEndToEndTest, FollowsPortsThatComeAndGoAndAServerThatRestartsAndEndsHeldNotes) {
+  JackServer server(m_folder.Path());
+  ASSERT_TRUE(server.Failure().empty()) << server.Failure();
+  m_env["ZEPHYL_MIDI_API"] = "jack";
+  const std::string name = "standin-" + std::to_string(::getpid());
+  const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), m_doc.m_globalChannel, 0);
+  const Bytes sent(dump.begin(), dump.end());
+  const Bytes noteOn = {0x9A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};  // slot A: 11
+  const Bytes noteOff = {0x8A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};
+  // The instrument plugged in, recording into a file of its own each time.
+  int plugs = 0;
+  std::filesystem::path record;
+  std::unique_ptr<SpawnedProgram> standIn;
+  const auto plugIn = [&] {
+    record = m_folder / ("record" + std::to_string(++plugs) + ".syx");
+    standIn = std::make_unique<SpawnedProgram>(
+        std::vector<std::string>{ZEPHYL_STANDIN_PATH, "--name", name, "--record", record.string()},
+        m_folder.Path(), name + "-" + std::to_string(plugs));
+  };
+  const auto unplug = [&] {
+    standIn->Signal(SIGTERM);
+    EXPECT_EQ(standIn->Wait(kStartTimeout), 0);
+  };
+  // The editor finds the port and connects to it by itself, and Return reaches it.
+  const auto returnReaches = [&] {
+    ASSERT_TRUE(standIn->WaitForOutput("connected", kStartTimeout))
+        << "plug " << plugs << ": the editor did not connect\n"
+        << m_app->Err();
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
+    ASSERT_TRUE(Xdo({"key", "Return"}));
+    EXPECT_EQ(WaitForFile(record, sent), sent) << "plug " << plugs;
+  };
+
+  ASSERT_NO_FATAL_FAILURE(StartEditor(PanelImages(m_panel)));
+  plugIn();  // after the editor started, with no port before
+  ASSERT_NO_FATAL_FAILURE(returnReaches());
+  // "trig" held while 60 PgUps queue dumps: its note off still comes.
+  ASSERT_TRUE(PointAt(Centre(kTrigButton)));
+  ASSERT_TRUE(Xdo({"mousedown", "1"}));
+  std::vector<std::string> pageUps = {"key", "--delay", "5"};
+  pageUps.insert(pageUps.end(), 60, "Prior");
+  ASSERT_TRUE(Xdo(pageUps));
+  ASSERT_TRUE(Xdo({"mouseup", "1"}));
+  const auto ended = [&] {
+    const Bytes got = ReadFile(record);
+    const auto on = std::search(got.begin(), got.end(), noteOn.begin(), noteOn.end());
+    return std::search(on, got.end(), noteOff.begin(), noteOff.end()) != got.end();
+  };
+  const auto start = std::chrono::steady_clock::now();
+  while (!ended() && std::chrono::steady_clock::now() - start < kSaveTimeout) {
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_TRUE(ended()) << "the test note never ended";
+
+  unplug();
+  plugIn();  // the same name again
+  ASSERT_NO_FATAL_FAILURE(returnReaches());
+  unplug();
+  server.Restart(m_folder.Path());
+  ASSERT_TRUE(server.Failure().empty()) << server.Failure();
+  plugIn();
+  ASSERT_NO_FATAL_FAILURE(returnReaches());
+  ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
+  ExitEditor();
+}
+
 }  // namespace
 }  // namespace zephyl

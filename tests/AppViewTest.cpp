@@ -14,7 +14,7 @@ namespace {
 
 using AppViewTest = AppFixture;
 
-TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndOtherCommandsPassTheMenusBy) {
+TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndIsRememberedAndOtherCommandsPassTheMenusBy) {
   m_midi.outputs = {"Out A", "Out B"};  // items 102 and 103, after the input's 101
   Frame().MenuAction(103)->trigger();
   EXPECT_TRUE(Frame().MenuAction(103)->isChecked());
@@ -25,6 +25,17 @@ TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndOtherCommandsPassTheMenusBy)
   for (int id : {cmd::kNext, cmd::kSend, cmd::kReceive, cmd::kFileNew}) Frame().OnCommand(id);
   EXPECT_EQ(m_midi.calls.size(), calls);
   EXPECT_EQ(m_midi.SentBytes(outB).size(), kDumpSize);
+
+  // A popup lists the ports as they are when it opens.
+  m_midi.outputs = {"Out C", "Out B"};
+  emit Frame().menuBar()->actions()[6]->menu()->aboutToShow();
+  ASSERT_NE(Frame().MenuAction(102), nullptr);
+  EXPECT_EQ(Frame().MenuAction(102)->text(), "Out C");
+  EXPECT_TRUE(Frame().MenuAction(103)->isChecked());
+  // The next run opens the port chosen in this one, wherever it is listed now.
+  CQuensetDoc doc;
+  CMainFrame restarted(doc, m_prompts, m_midi, 1);
+  EXPECT_EQ(m_midi.ports.at(m_midi.lastOpened).device, 1);
 }
 
 TEST_F(AppViewTest, PointerAndWheelEditThePatchOnThePanel) {
@@ -107,6 +118,56 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
   EXPECT_EQ(m_doc.CurrentIndex(0), 1u);  // Next and Send moved first
 }
 
+TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen) {
+  Frame().OnCommand(cmd::kPanic);
+  FakeMidiLibrary::Port& out = m_midi.ports.at(kOutput);
+  using Message = std::array<int, 3>;
+  std::vector<Message> sent, panic;
+  for (const MidiEvent& e : out.sent) sent.push_back({e.status, e.data1, e.data2});
+  for (int channel = 0; channel < 16; ++channel) {
+    panic.push_back({0xB0 + channel, 123, 0});  // All Notes Off
+    panic.push_back({0xB0 + channel, 120, 0});  // All Sound Off
+  }
+  EXPECT_EQ(sent, panic);
+
+  const auto last = [&] {
+    const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), m_doc.m_globalChannel, 0);
+    return Bytes(dump.begin(), dump.end());
+  };
+  const auto dumps = [&] { return m_midi.SentBytes(kOutput).size() / kDumpSize; };
+  QAction* item = Frame().MenuAction(cmd::kSendOnEdit);
+  constexpr std::size_t kKnob = 3, kButton = 51;
+  out.sent.clear();
+  Click(At(kButton));
+  EXPECT_FALSE(item->isChecked());
+  EXPECT_EQ(dumps(), 0u) << "off by default";
+  item->trigger();
+  ASSERT_TRUE(item->isChecked());
+  // Steps of a drag in quick succession: the first goes at once, the rest wait for the release.
+  Mouse(QEvent::MouseButtonPress, At(kKnob));
+  for (int step = 1; step <= 3; ++step) Mouse(QEvent::MouseMove, At(kKnob) - QPoint(0, step));
+  const std::size_t dragged = dumps();
+  EXPECT_GE(dragged, 1u);
+  Mouse(QEvent::MouseButtonRelease, At(kKnob) - QPoint(0, 3), Qt::NoButton);
+  EXPECT_LE(dumps(), 3u);
+  const Bytes all = m_midi.SentBytes(kOutput);
+  ASSERT_GE(all.size(), kDumpSize);
+  EXPECT_EQ(Bytes(all.end() - kDumpSize, all.end()), last())
+      << "the instrument ends with what the panel shows";
+  // Closing the editor while "trig" is held ends the note first.
+  out.sent.clear();
+  Mouse(QEvent::MouseButtonPress, At(kTrigButton));
+  m_frame.reset();
+  std::vector<Message> notes;
+  for (const MidiEvent& e : m_midi.closed.at(kOutput).sent)
+    notes.push_back({e.status, e.data1, e.data2});
+  EXPECT_EQ(notes, (std::vector<Message>{{0x9A, 64, 64}, {0x8A, 64, 64}}));
+  // Send on Edit is remembered for the next run.
+  CQuensetDoc doc;
+  CMainFrame restarted(doc, m_prompts, m_midi, 1);
+  EXPECT_TRUE(restarted.MenuAction(cmd::kSendOnEdit)->isChecked());
+}
+
 TEST_F(AppViewTest, ReceiveModeTakesDumpsIntoTheCurrentBankAndItsItemSaysSo) {
   m_doc.AppendPatches(0, FilledPatches({1, 2}));
   m_doc.SetCurrentIndex(0, 0);
@@ -179,16 +240,19 @@ TEST_F(AppViewTest, AKnobDragRepaintsOnlyWhatItChanged) {
   Mouse(QEvent::MouseButtonRelease, At(kKnob) - QPoint(0, 5), Qt::NoButton);
 }
 
-TEST_F(AppViewTest, TheBlinkTimerRunsAndADeviceThatStopsIsReportedOnce) {
-  m_midi.errors[kOutput] = "The JACK server stopped";
+TEST_F(AppViewTest, TheBlinkTimerRunsAndAPortThatStopsIsToldOnceAndSendSaysWhyItSendsNothing) {
   Frame().show();
-  // Each tick blinks and looks for device errors: two ticks, one message.
-  for (int tick = 0; tick < 2; ++tick) {
-    const int phase = Panel().BlinkPhase();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Panel().BlinkPhase() != phase; }, 2000));
-  }
+  const int phase = Panel().BlinkPhase();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Panel().BlinkPhase() != phase; }, 2000));
+  m_midi.errors[kOutput] = "The JACK server stopped";
+  m_midi.outputs.clear();
+  for (int change = 0; change < 2; ++change) m_midi.PortsChanged();
   ASSERT_EQ(m_prompts.notices.size(), 1);
   EXPECT_TRUE(m_prompts.notices[0].startsWith("The JACK server stopped")) << m_prompts.notices[0];
+  Frame().OnCommand(cmd::kSend);
+  ASSERT_EQ(m_prompts.notices.size(), 2);
+  EXPECT_TRUE(m_prompts.notices[1].startsWith("Not sent: the MIDI output \"Out A\""))
+      << m_prompts.notices[1];
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST_F(AppWindowTest, MenusTitleSizeAndAboutBox) {
       "Random Patch, Random Bank (grey), -",
       "&Patch: Next [Up], Prev [Down], Next 50 [Shift+Up], Prev 50 [Shift+Down], "
       "Next and Send [PgUp], Prev and Send [PgDown], -, Next bank [Right], Prev bank [Left]",
-      "&SysEx: &Send [Return], &Receive",
+      "&SysEx: &Send [Return], &Receive, -, Panic, Send on &Edit",
       "&Input Device: In A *, R&&B",
       "&Output Device: Out A *",
       "&Help: &About Zephyl...",

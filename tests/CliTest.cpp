@@ -63,6 +63,12 @@ TEST_F(CliTest, ExitCodesSayWhetherTheCommandLineOrAFileWasWrong) {
       {"zephyl explode \"" + missing + '"', 1, missing},
       {"zephyl render \"" + missing + "\" -o p.png", 1, missing},
       {"zephyl render two.zpf -o no/such/p.png", 1, "no/such/p.png"},
+      // MIDI commands that stop before any MIDI system is asked.
+      {"zephyl receive -o r.zpf --listen --port usb", 2, "--port excludes --listen"},
+      {"zephyl receive -o no/such/r.zpf --api none", 1, "\"no/such/r.zpf\""},
+      {"(export JACK_DEFAULT_SERVER=zephyl-none-$$; zephyl ports --api jack)", 1,
+       "No JACK server is running"},
+      {"zephyl panic --api none", 1, "There is no MIDI output port"},
   };
   for (const auto& [command, status, says] : commands) {
     const Outcome outcome = Run(command);

@@ -30,6 +30,7 @@ class FakeMidiLibrary final : public MidiLibrary {
   std::set<MidiDevice> failingInputs, failingOutputs;
   std::vector<std::string> calls;
   std::map<MidiHandle, Port> ports;
+  std::map<MidiHandle, Port> closed;         // ports once their handle closed
   std::map<MidiHandle, std::string> errors;  // DeviceError's answers
   MidiHandle lastOpened = 0;
 
@@ -91,6 +92,13 @@ class FakeMidiLibrary final : public MidiLibrary {
     return it == errors.end() ? std::string() : it->second;
   }
   std::uint64_t DroppedMidiIn(MidiHandle) override { return 0; }
+  std::uint64_t OversizeMidiIn(MidiHandle) override { return 0; }
+  void SetPortsListener(MidiPortsListener* l) override { listener = l; }
+  // The system's ports changed: the listener hears of it.
+  void PortsChanged() {
+    if (listener != nullptr) listener->OnMidiPortsChanged();
+  }
+  MidiPortsListener* listener = nullptr;
 
  private:
   static std::optional<std::string> Name(const std::vector<std::string>& names, MidiDevice i) {
@@ -114,6 +122,7 @@ class FakeMidiLibrary final : public MidiLibrary {
   }
   void Close(const std::string& what, MidiHandle handle) {
     Log(what, handle);
+    closed[handle] = std::move(ports.at(handle));
     ports.erase(handle);
   }
 

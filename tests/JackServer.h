@@ -20,11 +20,54 @@ class JackServer {
       : m_name("zephyl-test-" + std::to_string(getpid()) + "-" + std::to_string(++s_count)) {
     setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+    Start(folder);
+  }
+  ~JackServer() { Stop(); }
+
+  // Empty when the server answers; else why it does not, with its log.
+  const std::string& Failure() const { return m_failure; }
+  // Stops the server and starts it again under the same name, as a person restarting it would.
+  void Restart(const std::filesystem::path& folder) {
+    Halt();
+    Start(folder);
+  }
+  void Stop() {
+    // A server that dies of a signal (jackd may, of SIGPIPE, when a client goes while it shuts
+    // down) leaves its entry in JACK's table of servers, which holds eight; one started and
+    // stopped under the same name with no client takes it out.
+    if (Halt() && Start(m_folder)) Halt();
+  }
+
+ private:
+  static void Quiet(const char*) {}
+
+  // True when the server did not end by itself.
+  bool Halt() {
+    if (!m_jackd) return false;
+    m_jackd->Signal(SIGTERM);
+    const auto status = m_jackd->Wait(std::chrono::seconds(5));
+    m_jackd.reset();
+    // Clients that outlived the server leave their semaphores; the name is this run's alone.
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
+      if (entry.path().filename().string().find("_" + m_name + "_") != std::string::npos)
+        std::filesystem::remove(entry.path(), ignored);
+    }
+    constexpr int kSignalled = 128;
+    return !status || *status > kSignalled;
+  }
+
+  // True once the server answers.
+  bool Start(const std::filesystem::path& folder) {
+    m_folder = folder;
+    m_failure.clear();
     // Long periods (21 ms) give clients slowed by sanitizers and a busy machine time to finish
-    // each one: a client that misses a period loses what it carried.
+    // each one: a client that misses a period loses what it carried. A client that takes longer
+    // than the timeout over one period is dropped for good, which on a machine busy building
+    // happens at the default half second.
     m_jackd = std::make_unique<SpawnedProgram>(
-        std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-p", "64", "-n", m_name, "-d",
-                                 "dummy", "-r", "48000", "-p", "1024"},
+        std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-t", "10000", "-p", "64", "-n",
+                                 m_name, "-d", "dummy", "-r", "48000", "-p", "1024"},
         folder, "jackd");
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
@@ -33,37 +76,19 @@ class JackServer {
       const auto options = static_cast<jack_options_t>(JackNoStartServer | JackServerName);
       if (jack_client_t* probe = jack_client_open("probe", options, &status, m_name.c_str())) {
         jack_client_close(probe);
-        return;
+        return true;
       }
       if (m_jackd->Wait(std::chrono::milliseconds(0)) ||
           std::chrono::steady_clock::now() >= deadline) {
         m_failure = "The JACK server " + m_name + " did not start (is jackd installed?):\n" +
                     m_jackd->Out() + m_jackd->Err();
-        return;
+        return false;
       }
     }
   }
-  ~JackServer() { Stop(); }
-
-  // Empty when the server answers; else why it does not, with its log.
-  const std::string& Failure() const { return m_failure; }
-  void Stop() {
-    if (!m_jackd) return;
-    m_jackd->Signal(SIGTERM);
-    m_jackd->Wait(std::chrono::seconds(5));
-    m_jackd.reset();
-    // Clients that outlived the server leave their semaphores; the name is this run's alone.
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ignored)) {
-      if (entry.path().filename().string().find("_" + m_name + "_") != std::string::npos)
-        std::filesystem::remove(entry.path(), ignored);
-    }
-  }
-
- private:
-  static void Quiet(const char*) {}
 
   std::string m_name, m_failure;
+  std::filesystem::path m_folder;
   std::unique_ptr<SpawnedProgram> m_jackd;
   static inline int s_count = 0;
 };

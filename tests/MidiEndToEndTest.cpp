@@ -39,10 +39,11 @@ class MidiEndToEndTest : public ::testing::Test {
     return standIn;
   }
   std::unique_ptr<SpawnedProgram> StartCli(std::vector<std::string> args,
-                                           const std::string& label = "cli") {
+                                           const std::string& label = "cli",
+                                           const Environment& env = {}) {
     args.insert(args.begin(), ZEPHYL_CLI_PATH);
     args.insert(args.end(), {"--api", "jack"});
-    return std::make_unique<SpawnedProgram>(args, m_folder.Path(), label);
+    return std::make_unique<SpawnedProgram>(args, m_folder.Path(), label, env);
   }
   // Runs zephyl-cli to its end; -1 when it hangs.
   int RunCli(const std::vector<std::string>& args, std::string* err = nullptr) {
@@ -210,6 +211,44 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
   EXPECT_EQ(RunCli({"receive", "-o", Path("none.zpf"), "--timeout", "0.3"}, &err), 1);
   EXPECT_NE(err.find("Nothing arrived for 0.3 s"), std::string::npos) << err;
   EXPECT_FALSE(std::filesystem::exists(Path("none.zpf")));
+}
+
+TEST_F(MidiEndToEndTest, ReceiveKeepsEveryDumpAroundForeignAndCutMessagesAndExactlyCount) {
+  WriteBank(40);
+  const Bytes dumps = ReadFile(Path("bank.zpf"));
+  const auto half = dumps.begin() + 20 * kDumpSize;
+  Bytes foreign(std::size_t{2} << 20, 0x05);
+  foreign.front() = 0xF0;
+  foreign.back() = 0xF7;
+  const Bytes cut(dumps.begin(), dumps.begin() + 100);  // its end never comes
+  WriteFile(Path("stream.syx"),
+            Concat({Bytes(dumps.begin(), half), foreign, cut, Bytes(half, dumps.end())}));
+  // The stand-in sends it all at full speed once receive listens. A save that fails at the end
+  // keeps the dumps in the temporary folder; exactly --count of them.
+  auto standIn = StartStandIn({"--send", Path("stream.syx")});
+  auto receive = StartCli({"receive", "-o", "/dev/full", "--port", m_standIn, "--count", "10"},
+                          "counted", {{"TMPDIR", m_folder.Path().string()}});
+  ASSERT_EQ(receive->Wait(kCommandTimeout), 1) << receive->Err();
+  const std::string said = receive->Err(), quote = "The 10 patches received are in \"";
+  const auto at = said.find(quote);
+  ASSERT_NE(at, std::string::npos) << said;
+  EXPECT_NE(said.find("Cannot write \"/dev/full\""), std::string::npos) << said;
+  const std::string fallback =
+      said.substr(at + quote.size(), said.find('"', at + quote.size()) - at - quote.size());
+  EXPECT_EQ(std::filesystem::path(fallback).parent_path(), m_folder.Path());
+  EXPECT_TRUE(ReadFile(fallback) == Bytes(dumps.begin(), dumps.begin() + 10 * kDumpSize));
+
+  standIn->Signal(SIGTERM);
+  ASSERT_EQ(standIn->Wait(kCommandTimeout), 0);
+  standIn = StartStandIn({"--send", Path("stream.syx")});
+  receive = StartCli({"receive", "-o", Path("got.zpf"), "--port", m_standIn, "--count", "40"});
+  ASSERT_EQ(receive->Wait(kCommandTimeout), 0) << receive->Err();
+  EXPECT_TRUE(ReadFile(Path("got.zpf")) == dumps)
+      << "got " << ReadFile(Path("got.zpf")).size() / kDumpSize << " of 40 dumps";
+  EXPECT_NE(receive->Err().find("1 System Exclusive message longer than a program dump was "
+                                "skipped"),
+            std::string::npos)
+      << receive->Err();
 }
 
 TEST_F(MidiEndToEndTest, AServerThatStopsEndsSendAndReceiveWithAClearError) {

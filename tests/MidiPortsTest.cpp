@@ -4,8 +4,8 @@
 #include "COutputDeviceMenu.h"
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
+#include "DeviceWatch.h"
 #include "FakeMidiLibrary.h"
-#include "MidiStartup.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
@@ -24,7 +24,8 @@ class RecordingInPort final : public CMidiInPort {
   }
 };
 
-// A menu bar of popups; Items() reads "101:in A* 102:in B " with a star on each marked item.
+// A menu bar of popups; Items() reads "101:in A* 102:in B -:in C (missing)* " with a star on
+// each marked item and "-" for grey notes.
 class RecordingMenuHost final : public DeviceMenuHost {
  public:
   std::vector<std::string> bar{"&File", "&SysEx", "&Help"};
@@ -44,10 +45,19 @@ class RecordingMenuHost final : public DeviceMenuHost {
     if (on) checked.emplace(menu, id);
     if (!on) checked.erase({menu, id});
   }
+  void ClearPopup(MenuHandle menu) override {
+    items.at(menu).clear();
+    std::erase_if(checked, [menu](const auto& item) { return item.first == menu; });
+  }
+  void AppendNote(MenuHandle menu, std::string_view text, bool on) override {
+    items.at(menu).emplace_back(0, std::string(text) + (on ? "*" : ""));
+  }
   std::string Items(MenuHandle menu) const {
     std::string text;
-    for (const auto& [id, name] : items.at(menu))
-      text += std::to_string(id) + ':' + name + (checked.count({menu, id}) ? "* " : " ");
+    for (const auto& [id, name] : items.at(menu)) {
+      text += (id == 0 ? "-" : std::to_string(id)) + ':' + name +
+              (checked.count({menu, id}) ? "* " : " ");
+    }
     return text;
   }
 };
@@ -101,13 +111,14 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
     std::set<MidiDevice> failing;  // both directions
     std::string inputItems, outputItems;
     std::vector<std::string> opens;
+    DeviceChoice remembered = {};
   };
   // clang-format off
   const Case cases[] = {
       {{"in A", "in B"}, {"out A"}, {}, {}, "101:in A* 102:in B ", "103:out A* ",
        {"OpenMidiIn 0 33320 -> 100", "OpenMidiOut 0 33320 -> 101"}},
       // Output ids start at 102 at least; the mapper takes the id after the last device.
-      {{}, {"out A", "out B"}, "Mapper", {}, "", "102:out A* 103:out B 104:Mapper ",
+      {{}, {"out A", "out B"}, "Mapper", {}, "-:No MIDI ports ", "102:out A* 103:out B 104:Mapper ",
        {"OpenMidiOut 0 33320 -> 100", "OpenMidiIn 0 13320 -> 2"}},
       // With only a mapper, start-up opens the mapper device.
       {{"in A"}, {}, "Mapper", {}, "101:in A* ", "102:Mapper* ",
@@ -117,7 +128,12 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
       {{"in A"}, {"out A"}, {}, {0}, "101:in A* ", "102:out A ",
        {"OpenMidiIn 0 33320 -> 2", "OpenMidiOut 0 33320 -> 2", "OpenMidiOut 0 13320 -> 2",
         "OpenMidiIn 0 13320 -> 2"}},
-      {{}, {}, {}, {}, "", "", {"OpenMidiOut 0 13320 -> 2", "OpenMidiIn 0 13320 -> 2"}},
+      {{}, {}, {}, {}, "-:No MIDI ports ", "-:No MIDI ports ",
+       {"OpenMidiOut 0 13320 -> 2", "OpenMidiIn 0 13320 -> 2"}},
+      // The ports of the last run where they are still there, ALSA's numbers aside.
+      {{"in A", "USB 1 20:0"}, {"out A", "out B"}, {}, {}, "101:in A 102:USB 1 20:0* ",
+       "103:out A* 104:out B ", {"OpenMidiIn 1 33320 -> 100", "OpenMidiOut 0 33320 -> 101"},
+       {"USB 1 24:0", "out C"}},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -132,7 +148,7 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
     CMidiOutPort out(library);
     CInputDeviceMenu inputMenu;
     COutputDeviceMenu outputMenu;
-    StartMidi(host, library, inputMenu, outputMenu, in, out);
+    StartMidi(host, library, inputMenu, outputMenu, in, out, c.remembered);
     EXPECT_EQ(host.bar, (std::vector<std::string>{"&File", "&SysEx", "&Input Device",
                                                   "&Output Device", "&Help"}));
     EXPECT_EQ(host.Items(kInputMenu), c.inputItems);
@@ -193,6 +209,56 @@ TEST(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
   EXPECT_EQ(library.ports.at(library.lastOpened).device, 1);
 }
 
+TEST(DeviceWatchTest, PortsThatComeGoAndComeBackAreOpenedByNameAndToldOnce) {
+  FakeMidiLibrary library;
+  RecordingMenuHost host;
+  CMidiInPort in(library);
+  CMidiOutPort out(library);
+  CInputDeviceMenu inputMenu;
+  COutputDeviceMenu outputMenu;
+  std::string told;
+  DeviceWatch watch(library, inputMenu, outputMenu, in, out,
+                    [&told](const std::string& news) { told += news + '|'; });
+  watch.Start(host, {});
+  struct Step {
+    const char* name;
+    std::vector<std::string> inputs, outputs;
+    std::string error;  // of every open device
+    std::string inputItems, outputItems, told;
+  };
+  const std::string gone = "The MIDI port \"USB 1 20:0\" went away";
+  // clang-format off
+  const Step steps[] = {
+      {"a port appears after start", {"USB 1 20:0"}, {"USB 1 20:0"}, "",
+       "101:USB 1 20:0* ", "102:USB 1 20:0* ",
+       "Using the MIDI input \"USB 1 20:0\", which has just appeared.\n"
+       "Using the MIDI output \"USB 1 20:0\", which has just appeared.|"},
+      {"it goes away", {}, {}, gone, "-:No MIDI ports -:USB 1 20:0 (missing)* ",
+       "-:No MIDI ports -:USB 1 20:0 (missing)* ",
+       gone + ".\nZephyl reconnects as soon as it is back.|"},
+      {"nothing new", {"Thru"}, {}, "", "101:Thru -:USB 1 20:0 (missing)* ",
+       "-:No MIDI ports -:USB 1 20:0 (missing)* ", ""},
+      {"it comes back under new numbers", {"Thru", "USB 1 24:0"}, {"USB 1 24:0"}, "",
+       "101:Thru 102:USB 1 24:0* ", "103:USB 1 24:0* ",
+       "The MIDI input \"USB 1 24:0\" is back.\nThe MIDI output \"USB 1 24:0\" is back.|"},
+  };
+  // clang-format on
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    library.inputs = step.inputs;
+    library.outputs = step.outputs;
+    for (const auto& port : library.ports) library.errors[port.first] = step.error;
+    told.clear();
+    library.PortsChanged();
+    EXPECT_EQ(host.Items(kInputMenu), step.inputItems);
+    EXPECT_EQ(host.Items(kOutputMenu), step.outputItems);
+    EXPECT_EQ(told, step.told);
+    // A send goes nowhere while the output chosen is missing, and says so.
+    EXPECT_EQ(watch.WhyNotSent().empty(), out.IsOpen());
+    EXPECT_EQ(in.IsRunning(), in.IsOpen());
+  }
+}
+
 class CountingView final : public PatchView {
  public:
   int redraws = 0;
@@ -238,7 +304,9 @@ TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
       {"back to back", {Concat({one, two})}, {0, 1, 2}},
       {"138 and 140 bytes", {Resized(one, 138), Resized(one, 140), two}, {0, 2}},
       {"foreign", {foreign, two}, {0, 2}},
-      {"lost end byte joins the next dump", {cut, one, two}, {0, 2}},
+      {"lost end byte costs only its own dump", {cut, one, two}, {0, 1, 2}},
+      {"cut within one notification", {Concat({cut, one})}, {0, 1}},
+      {"cut before its manufacturer byte", {Bytes{0xF0}, two}, {0, 2}},
       {"several kilobytes", {Resized(one, 5000), two}, {0, 2}},
       {"split over notifications",
        {Bytes(one.begin(), one.begin() + 70), Bytes(one.begin() + 70, one.end())},

@@ -1,10 +1,12 @@
 // A stand-in for the instrument in end-to-end tests: a JACK client with a MIDI input "in" and
 // output "out". It appends every byte that reaches "in" to a file, can echo what it receives,
-// and can send the messages of a file once something listens on "out".
+// and can send the bytes of a file once something listens on "out", as fast as JACK takes
+// them: each System Exclusive message from its start byte on, in events of at most 8 KiB.
 //
 //   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE]
 //
-// Prints "ready" once its ports exist. Exits on SIGTERM.
+// Prints "ready" once its ports exist, and "connected" once something sends to "in". Exits on
+// SIGTERM.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -26,11 +28,9 @@
 namespace {
 
 constexpr std::size_t kRingBytes = 1 << 20;
-// What one period may carry out: well below the server's port buffer.
-constexpr std::size_t kBytesPerPeriod = 4096;
+constexpr std::size_t kMaxEventBytes = 8192;
 constexpr auto kPoll = std::chrono::milliseconds(1);
 constexpr std::uint8_t kSysExStart = 0xF0;
-constexpr std::uint8_t kSysExEnd = 0xF7;
 
 std::atomic<bool> g_stop{false};
 jack_port_t* g_in = nullptr;
@@ -49,18 +49,17 @@ int Process(jack_nframes_t frames, void*) {
     jack_ringbuffer_write(g_received, reinterpret_cast<const char*>(&size), sizeof size);
     jack_ringbuffer_write(g_received, reinterpret_cast<const char*>(event.buffer), size);
   }
+  // As much as the port's buffer takes in one period.
   void* out = jack_port_get_buffer(g_out, frames);
   jack_midi_clear_buffer(out);
-  std::size_t budget = kBytesPerPeriod;
   std::uint32_t size = 0;
   while (jack_ringbuffer_peek(g_toSend, reinterpret_cast<char*>(&size), sizeof size) ==
              sizeof size &&
-         size <= budget && jack_ringbuffer_read_space(g_toSend) >= sizeof size + size) {
+         jack_ringbuffer_read_space(g_toSend) >= sizeof size + size) {
     jack_midi_data_t* data = jack_midi_event_reserve(out, 0, size);
     if (data == nullptr) break;
     jack_ringbuffer_read_advance(g_toSend, sizeof size);
     jack_ringbuffer_read(g_toSend, reinterpret_cast<char*>(data), size);
-    budget -= size;
   }
   return 0;
 }
@@ -74,18 +73,19 @@ void Queue(const std::vector<std::uint8_t>& message) {
   jack_ringbuffer_write(g_toSend, reinterpret_cast<const char*>(message.data()), size);
 }
 
-// The file's System Exclusive messages, each from its 0xF0 to its 0xF7.
-std::vector<std::vector<std::uint8_t>> Messages(const std::string& path) {
+// The file's bytes as events: a new one at each start byte, and at most kMaxEventBytes each, so
+// that a message cut short before the next start byte goes as it is.
+std::vector<std::vector<std::uint8_t>> Events(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
-  std::vector<std::vector<std::uint8_t>> messages;
-  std::vector<std::uint8_t> message;
+  std::vector<std::vector<std::uint8_t>> events;
   for (const std::uint8_t byte : bytes) {
-    if (byte == kSysExStart) message.clear();
-    message.push_back(byte);
-    if (byte == kSysExEnd && message.front() == kSysExStart) messages.push_back(message);
+    if (events.empty() || byte == kSysExStart || events.back().size() == kMaxEventBytes) {
+      events.emplace_back();
+    }
+    events.back().push_back(byte);
   }
-  return messages;
+  return events;
 }
 
 }  // namespace
@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
   std::cout << "ready" << std::endl;
 
   std::FILE* recording = record.empty() ? nullptr : std::fopen(record.c_str(), "ab");
-  auto pending = Messages(options["--send"]);
+  auto pending = Events(options["--send"]);
+  bool connected = false;
   std::vector<std::uint8_t> event;
   while (!g_stop) {
     std::uint32_t size = 0;
@@ -141,6 +142,10 @@ int main(int argc, char** argv) {
       any = true;
     }
     if (any && recording != nullptr) std::fflush(recording);
+    if (!connected && jack_port_connected(g_in) > 0) {
+      connected = true;
+      std::cout << "connected" << std::endl;
+    }
     if (!pending.empty() && jack_port_connected(g_out) > 0) {
       for (const auto& message : pending) Queue(message);
       pending.clear();

@@ -2,10 +2,11 @@
 
 #include <thread>
 
-#include "InputSplitter.h"
+#include "InputFilter.h"
 #include "MainLoop.h"
 #include "OutputAssembler.h"
 #include "OutputPacer.h"
+#include "SendOnEdit.h"
 
 namespace zephyl::test {
 namespace {
@@ -19,30 +20,51 @@ std::string Hex(std::uint8_t byte) {
   return text;
 }
 
-TEST(InputSplitterTest, SysExBecomesOneEventPerByteAcrossChunks) {
-  // "F0:33" for a System Exclusive byte, "90 40 40" for a short message.
-  const std::pair<std::vector<Bytes>, std::string> cases[] = {
-      {{{0xF0, 0x33, 0xF7}}, "F0:F0 F0:33 F0:F7 "},
-      {{{0x90, 64, 100}, {0xC0, 5}, {0xF8}}, "90 40 64 C0 05 00 F8 00 00 "},
-      // A backend's chunks of one long message, with a clock tick between them.
-      {{{0xF0, 0x01}, {0xF8}, {0x02}, {0x03, 0xF7}}, "F0:F0 F0:01 F8 00 00 F0:02 F0:03 F0:F7 "},
-      // Stray data bytes outside a message, and a status byte that ends an unfinished one.
-      {{{0x12, 0x34}, {0xF0, 0x01}, {0x80, 1, 2}, {0x05}}, "F0:F0 F0:01 80 01 02 "},
-      {{{0xF0, 0x01, 0xF7, 0x09}, {}}, "F0:F0 F0:01 F0:F7 "},
-  };
-  for (const auto& [messages, expected] : cases) {
-    InputSplitter splitter;
-    std::string seen;
-    std::vector<MidiEvent> events;
-    for (const Bytes& message : messages) {
-      splitter.Split(message, events);
-      for (const MidiEvent& e : events) {
-        seen += e.status == kSysExStatus
-                    ? "F0:" + Hex(e.data1) + ' '
-                    : Hex(e.status) + ' ' + Hex(e.data1) + ' ' + Hex(e.data2) + ' ';
-      }
+TEST(InputFilterTest, BytesBecomeEventsAndWhatCannotBeTakenInGoesAtOnce) {
+  // Takes events while it has room.
+  struct Sink final : MidiEventSink {
+    std::size_t room;
+    std::string seen;  // "F0:33" for a System Exclusive byte, "90 40 40" for a short message
+    explicit Sink(std::size_t room) : room(room) {}
+    bool Push(const MidiEvent& e) override {
+      if (room == 0) return false;
+      --room;
+      seen += e.status == kSysExStatus
+                  ? "F0:" + Hex(e.data1) + ' '
+                  : Hex(e.status) + ' ' + Hex(e.data1) + ' ' + Hex(e.data2) + ' ';
+      return true;
     }
-    EXPECT_EQ(seen, expected);
+  };
+  struct Case {
+    const char* name;
+    std::vector<Bytes> chunks;
+    std::string events;
+    std::uint64_t dropped = 0, oversize = 0;
+    std::size_t room = 1000;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"a message", {{0xF0, 0x33, 0xF7}}, "F0:F0 F0:33 F0:F7 "},
+      {"short messages, running status; no clock", {{0x90, 64, 100, 65, 0}, {0xC0, 5}, {0xF8, 0xFA}},
+       "90 40 64 90 41 00 C0 05 00 FA 00 00 "},
+      {"chunks of one message, a clock tick between",
+       {{0xF0, 0x01}, {0xF8}, {0x02}, {0x03, 0xF7}}, "F0:F0 F0:01 F0:02 F0:03 F0:F7 "},
+      {"stray data; a status byte ends a message", {{0x12, 0x34}, {0xF0, 0x01}, {0x80, 1, 2}},
+       "F0:F0 F0:01 80 01 02 "},
+      {"a start byte begins anew", {{0xF0, 0x33, 0x01, 0xF0, 0x33, 0xF7}},
+       "F0:F0 F0:33 F0:01 F0:F0 F0:33 F0:F7 "},
+      {"longer than 5 bytes: cut off at once", {{0xF0, 1, 2, 3, 0xF7, 0xF0, 1, 2, 3, 4}, {5, 0xF7, 0xF0, 9, 0xF7}},
+       "F0:F0 F0:01 F0:02 F0:03 F0:F7 F0:F0 F0:01 F0:02 F0:03 F0:F0 F0:09 F0:F7 ", 0, 1},
+      {"no room: a message loses its rest", {{0xF0, 1, 2, 3, 0xF7, 0x90, 64, 64}}, "F0:F0 F0:01 F0:02 ", 2, 0, 3},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    InputFilter filter(5);
+    Sink sink(c.room);
+    for (const Bytes& chunk : c.chunks) filter.Feed(chunk, sink);
+    EXPECT_EQ(sink.seen, c.events) << c.name;
+    EXPECT_EQ(filter.Dropped(), c.dropped) << c.name;
+    EXPECT_EQ(filter.Oversize(), c.oversize) << c.name;
   }
 }
 
@@ -55,6 +77,8 @@ TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
       {{sysEx(0xF0), {0, 0x90, 64, 64, 0}, sysEx(0xF7), {0, 0xC3, 9, 0, 0}, {0, 0xFE, 0, 0, 0}},
        {"90 40 40", "F0 F7 end", "C3 09", "FE"}},
       {{sysEx(0xF0), sysEx(0x01), sysEx(0xF0), sysEx(0xF7)}, {"F0 F7 end"}},
+      // The rest of a message whose start is gone is no message.
+      {{sysEx(0x01), sysEx(0x02), sysEx(0xF7), sysEx(0xF0), sysEx(0xF7)}, {"F0 F7 end"}},
   };
   for (const auto& [events, expected] : cases) {
     OutputAssembler assembler(4);
@@ -105,6 +129,55 @@ TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
           << c.name << " message " << i;
       pacer.Sent(c.messages[i].first, c.messages[i].second, at);
     }
+  }
+}
+
+TEST(SendOnEditTest, EditsSendAtMostEveryIntervalAndTheLastOneAlways) {
+  int sent = 0;
+  SendOnEdit edits([&sent] { ++sent; });
+  using T = SendOnEdit::TimePoint;
+  enum Event { kOn, kOff, kChanged, kFinished, kTick };
+  struct Step {
+    Event event;
+    int ms;  // when
+    int sent;
+    std::optional<int> due;  // ms
+  };
+  // clang-format off
+  const Step steps[] = {
+      {kChanged, 0, 0, {}},       // off: nothing
+      {kOn, 0, 0, {}},
+      {kChanged, 10, 1, {}},      // the first change goes at once
+      {kChanged, 40, 1, 110}, {kChanged, 70, 1, 110},  // one send waits, for the newest values
+      {kTick, 109, 1, 110}, {kTick, 110, 2, {}},
+      {kChanged, 150, 2, 210}, {kFinished, 160, 3, {}},  // released: what waits goes now
+      {kFinished, 170, 3, {}},    // nothing waits
+      {kChanged, 300, 4, {}},     // a click long after: at once
+      {kChanged, 310, 4, 400}, {kOff, 320, 4, {}}, {kTick, 400, 4, {}},
+  };
+  // clang-format on
+  for (const Step& step : steps) {
+    const T now = T{} + std::chrono::milliseconds(step.ms);
+    switch (step.event) {
+      case kOn:
+      case kOff:
+        edits.SetOn(step.event == kOn);
+        break;
+      case kChanged:
+        edits.Changed(now);
+        break;
+      case kFinished:
+        edits.Finished(now);
+        break;
+      case kTick:
+        edits.Tick(now);
+        break;
+    }
+    EXPECT_EQ(sent, step.sent) << "at " << step.ms << " ms";
+    const auto due = edits.Due();
+    EXPECT_EQ(due ? std::optional<int>(static_cast<int>((*due - T{}) / 1ms)) : std::nullopt,
+              step.due)
+        << "at " << step.ms << " ms";
   }
 }
 
