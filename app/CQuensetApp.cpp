@@ -53,6 +53,9 @@ bool CQuensetApp::InitInstance(const CommandLine& line) {
   m_doc = std::make_unique<CQuensetDoc>();
   m_frame = std::make_unique<CMainFrame>(*m_doc, m_prompts, *m_midi, StartSeed(), m_timing);
 
+  // The banks of an editor that ended without cleaning up first; a file named is opened into
+  // them.
+  m_frame->OfferRecovery();
   if (line.file) {
     const auto result = m_frame->Files().Open(*line.file);
     if (result == DocumentFiles::OpenResult::Cancelled) {
@@ -60,7 +63,7 @@ bool CQuensetApp::InitInstance(const CommandLine& line) {
     }
     if (result != DocumentFiles::OpenResult::Opened) return false;
   } else {
-    m_frame->Files().New();
+    m_frame->View().OnInitialUpdate();
   }
   m_frame->show();
   return true;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <new>
+#include <utility>
 
 #include "PanelDrawing.h"
 #include "Preferences.h"
@@ -44,6 +45,21 @@ QString Count(std::uint64_t n) {
   return QLocale(QLocale::English).toString(static_cast<qulonglong>(n));
 }
 
+// Why breeding from the current bank would give no children.
+QString NothingToBreed(const CQuensetDoc& doc, int perParent) {
+  const std::size_t source = doc.CurrentBank();
+  if (doc.PatchCount(source) >= 2) {
+    return QStringLiteral("\"Nr of children per parent\" is %1: no child would be bred.")
+        .arg(perParent);
+  }
+  if (doc.IsEmpty(source)) {
+    return QStringLiteral("Bank %1 holds only its empty patch: there is nothing to breed from.")
+        .arg(source + 1);
+  }
+  return QStringLiteral("Bank %1 holds one patch: Procreate needs two or more to breed from.")
+      .arg(source + 1);
+}
+
 PanelPoint At(const QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   return {p.x(), p.y()};
@@ -51,21 +67,24 @@ PanelPoint At(const QMouseEvent* event) {
 
 }  // namespace
 
-CQuensetView::CQuensetView(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner,
-                           MidiLibrary& midi, std::uint32_t seed, QWidget* parent)
+CQuensetView::CQuensetView(CQuensetDoc& doc, UndoHistory& history, UserPrompts& prompts,
+                           ProgressRunner& runner, MidiLibrary& midi, std::uint32_t seed,
+                           QWidget* parent)
     : QWidget(parent),
       m_doc(doc),
+      m_history(history),
       m_prompts(prompts),
       m_runner(runner),
       m_random(seed),
-      m_editor(doc, m_random),
+      m_editor(doc, m_random, history),
       m_midi(midi),
       m_sender(midi),
       m_receiver(midi),
       m_watch(midi, m_inputMenu, m_outputMenu, m_receiver, m_sender,
               [this](const std::string& news) { m_prompts.ShowNotice(this, FromUtf8(news)); }),
       m_sendOnEdit([this] { SendEdited(); }),
-      m_panel(doc, *this) {
+      m_panel(doc, *this),
+      m_edit(doc, history) {
   m_sendOnEdit.SetOn(Settings().value(kSendOnEditKey, false).toBool());
   m_editSendTimer.setSingleShot(true);
   connect(&m_editSendTimer, &QTimer::timeout, this, [this] {
@@ -115,20 +134,30 @@ void CQuensetView::OfferToDeviceMenus(int id) {
 }
 
 void CQuensetView::OnBankCommand(BankCommand command) {
+  EndEdit();
   if (command == BankCommand::Procreate) {
     OnProcreate();
-    return;
+  } else {
+    const CommandEffect effect = m_editor.Execute(command);
+    if (effect.repaint) InvalidatePanel();
+    if (effect.send) OnSend();
   }
-  const CommandEffect effect = m_editor.Execute(command);
-  if (effect.repaint) InvalidatePanel();
-  if (effect.send) OnSend();
+  ResumeEdit();
+  Changed();
 }
 
 void CQuensetView::OnProcreate() {
   const std::size_t source = m_doc.CurrentBank();
+  const std::size_t target = (source + 1) % kBankCount;
   const std::size_t parents = m_doc.PatchCount(source);
   const int perParent = m_doc.m_childrenPerParent;
   const std::uint64_t children = GenerationSize(parents, perParent);
+  // Breeding nothing would only wipe the next bank.
+  if (children == 0) {
+    m_prompts.ShowError(this, NothingToBreed(m_doc, perParent) +
+                                  QStringLiteral("\nBank %1 is as it was.").arg(target + 1));
+    return;
+  }
   // Refused before the next bank is touched: that bank holds what the user bred last time.
   if (children > kMaxGenerationSize) {
     m_prompts.ShowError(
@@ -147,7 +176,7 @@ void CQuensetView::OnProcreate() {
     if (!m_runner.Run(this, QStringLiteral("Breeding %1 children...").arg(Count(children)), work)) {
       return;
     }
-    job.Apply(m_doc, source);
+    m_history.Push(job.Apply(m_doc, source));
   } catch (const std::bad_alloc&) {
     // Within the limit, yet more than this machine has free: nothing was applied.
     m_prompts.ShowError(this, QStringLiteral("There is not enough memory to breed %1 children; "
@@ -184,6 +213,8 @@ void CQuensetView::PatchValuesChanged() {
 }
 
 void CQuensetView::PatchEditFinished() {
+  EndEdit();
+  Changed();
   m_sendOnEdit.Finished(std::chrono::steady_clock::now());
   ArmEditSend();
 }
@@ -290,6 +321,30 @@ void CQuensetView::SendPatch() {
 
 void CQuensetView::Execute(BankCommand command) {
   OnBankCommand(command);
+}
+
+void CQuensetView::PatchEditStarted() {
+  EndEdit();
+  m_edit.Begin();
+}
+
+void CQuensetView::EndEdit() {
+  m_edit.End(static_cast<std::size_t>(m_panel.CurrentParameter()));
+}
+
+void CQuensetView::ResumeEdit() {
+  if (m_panel.IsDragging()) m_edit.Begin();
+}
+
+void CQuensetView::Changed() {
+  if (onChanged) onChanged();
+}
+
+void CQuensetView::InsertReceived(CQuensetDoc& doc, const CPatch& patch) {
+  EndEdit();
+  m_history.Push(BankStep::InsertAfter(doc, patch, "Receive Patch"));
+  ResumeEdit();
+  Changed();
 }
 
 void CQuensetView::InvalidateAll() {

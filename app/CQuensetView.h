@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "BankCommand.h"
@@ -17,21 +18,25 @@
 #include "DibMessages.h"
 #include "PanelHost.h"
 #include "PanelPictures.h"
+#include "PatchEditRecorder.h"
 #include "PatchView.h"
 #include "ProgressRunner.h"
 #include "RandomSource.h"
 #include "SendOnEdit.h"
+#include "UndoHistory.h"
 #include "UserPrompts.h"
 
 namespace zephyl {
 
 // The editor's only view: the front panel of the current patch, the commands that work on the
-// banks, and the MIDI ports and device menus. It seeds the run's random generator once, when
-// it is made. Everything here runs on the user-interface thread.
+// banks, and the MIDI ports and device menus. Every change it makes to the banks (a command, an
+// edit on the panel from press to release, a received dump) is one step of the history. It
+// seeds the run's random generator once, when it is made. Everything here runs on the
+// user-interface thread.
 class CQuensetView : public QWidget, private PanelHost, private PatchView, private DibMessages {
  public:
-  CQuensetView(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner, MidiLibrary& midi,
-               std::uint32_t seed, QWidget* parent = nullptr);
+  CQuensetView(CQuensetDoc& doc, UndoHistory& history, UserPrompts& prompts, ProgressRunner& runner,
+               MidiLibrary& midi, std::uint32_t seed, QWidget* parent = nullptr);
   ~CQuensetView() override;
 
   // After the window exists and before the first document: the device menus go into `menus`
@@ -62,6 +67,9 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
 
   CPanelEditor& Panel() { return m_panel; }
 
+  // After the banks or the current bank or patch may have changed.
+  std::function<void()> onChanged;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -79,18 +87,28 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   void SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
   void SendPatch() override;
   void Execute(BankCommand command) override;
+  void PatchEditStarted() override;
   void PatchValuesChanged() override;
   void PatchEditFinished() override;
   // Sends the current patch for Send on Edit, in place of any dump still waiting.
   void SendEdited();
   // Runs the send Send on Edit holds back when it is due.
   void ArmEditSend();
+  // A received dump.
+  void InsertReceived(CQuensetDoc& doc, const CPatch& patch) override;
   // After a received dump.
   void InvalidateAll() override;
   // A picture that cannot be attached.
   void Show(std::string_view message) override;
 
+  // An edit on the panel, from its press to now, becomes a step; while a knob is held, what
+  // follows is a new edit, so that a command or a dump between goes into the history between.
+  void EndEdit();
+  void ResumeEdit();
+  void Changed();
+
   CQuensetDoc& m_doc;
+  UndoHistory& m_history;
   UserPrompts& m_prompts;
   ProgressRunner& m_runner;
   SeededRandom m_random;
@@ -108,6 +126,7 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   CPanelEditor m_panel;
   int m_nTimerId = 0;
   int m_wheelDelta = 0;  // wheel turned since the last step, in Qt's eighths of a degree
+  PatchEditRecorder m_edit;
   bool m_painted = false;
 };
 

@@ -11,6 +11,7 @@ inline constexpr int kFileSaveAs = 57604;
 inline constexpr int kFileRecentFirst = 57616;  // the recent-file entries follow it
 inline constexpr int kAppExit = 57665;
 inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
 inline constexpr int kEditCut = 57635;
 inline constexpr int kEditCopy = 57634;
 inline constexpr int kEditPaste = 57637;

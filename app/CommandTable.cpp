@@ -56,6 +56,10 @@ std::optional<BankCommand> BankCommandFor(int id) {
       return BankCommand::ClearMorph;
     case kProcreate:
       return BankCommand::Procreate;
+    case kEditUndo:
+      return BankCommand::Undo;
+    case kEditRedo:
+      return BankCommand::Redo;
     default:
       return std::nullopt;
   }
@@ -95,7 +99,6 @@ std::optional<Command> CommandFor(int id) {
       return Command{Action::Exit};
     case kAbout:
       return Command{Action::About};
-    case kEditUndo:
     case kNextPane:
     case kPrevPane:
       return Command{Action::Nothing};

@@ -23,7 +23,7 @@ enum class Action {
   OpenRecent,
   Exit,
   About,
-  Nothing,  // bound, but with nothing to do here: "&Undo", the pane keys
+  Nothing,  // bound, but with nothing to do here: the pane keys
 };
 
 struct Command {

@@ -19,6 +19,12 @@ const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kRecentKey = QStringLiteral("File%1");
 const QString kUntitled = QStringLiteral("Untitled");
 
+std::filesystem::path Absolute(const std::filesystem::path& path) {
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+  return absolute.empty() ? path : absolute;
+}
+
 }  // namespace
 
 QString ToQString(const std::filesystem::path& path) {
@@ -29,9 +35,9 @@ std::filesystem::path ToPath(const QString& text) {
   return std::filesystem::path(text.toStdString());
 }
 
-DocumentFiles::DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRunner& runner,
-                             QWidget* window)
-    : m_doc(doc), m_prompts(prompts), m_runner(runner), m_window(window) {
+DocumentFiles::DocumentFiles(CQuensetDoc& doc, UndoHistory& history, UserPrompts& prompts,
+                             ProgressRunner& runner, QWidget* window)
+    : m_doc(doc), m_history(history), m_prompts(prompts), m_runner(runner), m_window(window) {
   QSettings settings = Settings();
   settings.beginGroup(kRecentGroup);
   std::vector<std::filesystem::path> stored;
@@ -42,11 +48,13 @@ DocumentFiles::DocumentFiles(CQuensetDoc& doc, UserPrompts& prompts, ProgressRun
 }
 
 DocumentFiles::OpenResult DocumentFiles::Open(const std::filesystem::path& path) {
+  std::vector<CPatch> found;
   try {
     LoadWork work(path, [this] { return m_runner.Pump(); });
     const QString label = QStringLiteral("Opening %1...").arg(ToQString(path.filename()));
     if (!m_runner.Run(m_window, label, work)) return OpenResult::Cancelled;
-    work.Job().Apply(m_doc);
+    found = work.Job().TakeFound();
+    if (found.empty()) throw FileError(path, kOpenAction, "it holds no complete program dump");
   } catch (const ReadCancelled&) {
     return OpenResult::Cancelled;
   } catch (const FileError& e) {
@@ -57,6 +65,13 @@ DocumentFiles::OpenResult DocumentFiles::Open(const std::filesystem::path& path)
     m_prompts.ShowError(m_window, QString::fromStdString(error.what()));
     return OpenResult::Failed;
   }
+  const std::size_t b = m_doc.CurrentBank();
+  // Only a bank that held nothing now holds just what the file holds.
+  const bool adopt = m_doc.FilePath(b).empty() && m_doc.IsEmpty(b) && !IsStandardStream(path);
+  const std::string name = IsStandardStream(path) ? "standard input" : path.filename().string();
+  m_history.Push(BankStep::Append(m_doc, b, std::move(found), "Open " + name,
+                                  adopt ? std::optional(Absolute(path)) : std::nullopt));
+  if (adopt) m_history.MarkSaved(b);
   Remember(path);
   if (onDocumentReplaced) onDocumentReplaced();
   return OpenResult::Opened;
@@ -79,31 +94,32 @@ bool DocumentFiles::OpenRecent(std::size_t index) {
   return false;
 }
 
-void DocumentFiles::New() {
-  m_doc.OnNewDocument();
-  m_path.clear();
-  if (onNameChanged) onNameChanged();
-  if (onDocumentReplaced) onDocumentReplaced();
-}
-
 bool DocumentFiles::Save() {
-  if (m_path.empty()) return SaveAs();
-  return SaveTo(m_path);
+  const std::filesystem::path& file = m_doc.FilePath(m_doc.CurrentBank());
+  if (file.empty()) return SaveAs();
+  return SaveTo(file);
 }
 
 bool DocumentFiles::SaveAs() {
+  const std::filesystem::path& file = m_doc.FilePath(m_doc.CurrentBank());
   const std::filesystem::path suggested =
-      m_path.empty() ? StartFolder() / (kUntitled.toStdString() + ".zpf") : m_path;
+      file.empty() ? StartFolder() / (kUntitled.toStdString() + ".zpf") : file;
   const QString chosen = m_prompts.AskSaveFile(m_window, ToQString(suggested));
   return !chosen.isEmpty() && SaveTo(ToPath(chosen));
 }
 
 bool DocumentFiles::SaveTo(const std::filesystem::path& path) {
+  const std::size_t b = m_doc.CurrentBank();
   try {
     SaveBankFile(m_doc, path);
   } catch (const FileError& e) {
     m_prompts.ShowError(m_window, QString::fromStdString(e.what()));
     return false;
+  }
+  // Written to standard output, the bank has no file to be saved back to.
+  if (!IsStandardStream(path)) {
+    m_doc.SetFilePath(b, Absolute(path));
+    m_history.MarkSaved(b);
   }
   Remember(path);
   return true;
@@ -132,20 +148,16 @@ bool DocumentFiles::Explode() {
 }
 
 QString DocumentFiles::Title() const {
-  return m_path.empty() ? kUntitled : ToQString(m_path.filename());
+  const std::filesystem::path& file = m_doc.FilePath(m_doc.CurrentBank());
+  return file.empty() ? kUntitled : ToQString(file.filename());
 }
 
 void DocumentFiles::Remember(const std::filesystem::path& path) {
   if (IsStandardStream(path)) {
-    // Read from standard input: there is no file to save back to.
-    m_path.clear();
     if (onNameChanged) onNameChanged();
     return;
   }
-  std::error_code ignored;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-  m_path = absolute.empty() ? path : absolute;
-  m_lastFolder = m_path.parent_path();
+  m_lastFolder = Absolute(path).parent_path();
   m_recent.Add(path);
   StoreRecent();
   if (onNameChanged) onNameChanged();

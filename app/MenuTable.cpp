@@ -26,7 +26,9 @@ constexpr std::array kFileItems = {
 };
 
 constexpr std::array kEditItems = {
+    // Enabled, and named after the step, while there is one to undo or redo.
     MenuItem{"&Undo", kEditUndo, "Ctrl+Z", true},
+    MenuItem{"&Redo", kEditRedo, "Ctrl+Shift+Z", true},
     kSeparator,
     MenuItem{"Cu&t", kEditCut, "Ctrl+X"},
     MenuItem{"&Copy", kEditCopy, "Ctrl+C"},
@@ -96,6 +98,8 @@ constexpr std::array kAccelerators = {
     KeyBinding{"Shift+Ins", kEditPaste},
     KeyBinding{"Ctrl+Z", kEditUndo},
     KeyBinding{"Alt+Backspace", kEditUndo},
+    KeyBinding{"Ctrl+Shift+Z", kEditRedo},
+    KeyBinding{"Ctrl+Y", kEditRedo},
     KeyBinding{"F6", kNextPane},
     KeyBinding{"Shift+F6", kPrevPane},
     KeyBinding{"Up", kNext},

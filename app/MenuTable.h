@@ -10,8 +10,9 @@ inline constexpr std::size_t kRecentFileCount = 4;
 
 // One entry of a popup: a separator when `id` is 0. `keys` is the key shown beside the text,
 // in Qt's portable key notation ("Ctrl+N", "PgUp"); the keys themselves are bound by the
-// accelerator table. Grey items are created disabled and stay so; checkable ones show whether
-// what they switch is on.
+// accelerator table, each once. Grey items are created disabled and stay so, but for those the
+// window enables while they can act (Undo, Redo); checkable ones show whether what they switch
+// is on.
 struct MenuItem {
   std::string_view text;
   int id = 0;

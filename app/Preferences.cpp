@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <limits>
 
 namespace zephyl {
 
@@ -15,7 +16,9 @@ bool IsSpace(char c) {
 std::string RangeMessage(const PrefFieldRule& rule) {
   std::string message = "\"";
   message.append(rule.label).append("\" must be a whole number");
-  if (rule.range) {
+  if (rule.range && rule.range->second == std::numeric_limits<int>::max()) {
+    message.append(" of ").append(std::to_string(rule.range->first)).append(" or more");
+  } else if (rule.range) {
     message.append(" from ").append(std::to_string(rule.range->first));
     message.append(" to ").append(std::to_string(rule.range->second));
   }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,10 +24,12 @@ struct PrefFieldRule {
 
 inline constexpr std::pair<int, int> kPercentRange{1, 100};
 inline constexpr std::pair<int, int> kChannelRange{1, kMidiChannelCount};
+// Breeding with no children would only wipe the next bank.
+inline constexpr std::pair<int, int> kChildrenRange{1, std::numeric_limits<int>::max()};
 
 inline constexpr std::array<PrefFieldRule, kPrefFieldCount> kPrefFieldRules = {{
     {PrefField::Mutation, "Chance of mutation (percent)", kPercentRange},
-    {PrefField::Children, "Nr of children per parent", std::nullopt},
+    {PrefField::Children, "Nr of children per parent", kChildrenRange},
     {PrefField::SlotA, "Slot A", kChannelRange},
     {PrefField::SlotB, "Slot B", kChannelRange},
     {PrefField::SlotC, "Slot C", kChannelRange},

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "CAboutDlg.h"
 #include "CPrefsDlg.h"
@@ -60,6 +61,30 @@ bool QtUserPrompts::EditPreferences(QWidget* parent, Preferences& prefs) {
 void QtUserPrompts::ShowAbout(QWidget* parent) {
   CAboutDlg dialog(parent);
   dialog.exec();
+}
+
+bool QtUserPrompts::AskQuitWithoutSaving(QWidget* parent, const QString& message) {
+  QMessageBox box(QMessageBox::Warning, kTitle, message, QMessageBox::NoButton, parent);
+  QPushButton* quit =
+      box.addButton(QStringLiteral("Quit Without Saving"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() == quit;
+}
+
+bool QtUserPrompts::AskRestore(QWidget* parent, const QString& details) {
+  QMessageBox box(QMessageBox::Question, kTitle,
+                  QStringLiteral("Restore the banks of the last session?"), QMessageBox::NoButton,
+                  parent);
+  box.setInformativeText(details);
+  QPushButton* restore = box.addButton(QStringLiteral("Restore"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("Discard"), QMessageBox::RejectRole);
+  box.setDefaultButton(restore);
+  box.setEscapeButton(discard);
+  box.exec();
+  return box.clickedButton() == restore;
 }
 
 }  // namespace zephyl

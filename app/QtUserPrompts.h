@@ -18,6 +18,8 @@ class QtUserPrompts final : public UserPrompts {
   QString AskFolder(QWidget* parent, const QString& title, const QString& start) override;
   bool EditPreferences(QWidget* parent, Preferences& prefs) override;
   void ShowAbout(QWidget* parent) override;
+  bool AskQuitWithoutSaving(QWidget* parent, const QString& message) override;
+  bool AskRestore(QWidget* parent, const QString& details) override;
 };
 
 }  // namespace zephyl

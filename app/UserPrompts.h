@@ -23,6 +23,12 @@ class UserPrompts {
   // True when the user confirmed; `prefs` then holds the new values.
   virtual bool EditPreferences(QWidget* parent, Preferences& prefs) = 0;
   virtual void ShowAbout(QWidget* parent) = 0;
+  // `message` names the banks with unsaved changes. True for "Quit Without Saving", false for
+  // "Cancel", the default.
+  virtual bool AskQuitWithoutSaving(QWidget* parent, const QString& message) = 0;
+  // "Restore the banks of the last session?", with `details` below. True for "Restore", the
+  // default.
+  virtual bool AskRestore(QWidget* parent, const QString& details) = 0;
 };
 
 }  // namespace zephyl

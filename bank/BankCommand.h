@@ -22,6 +22,9 @@ enum class BankCommand {
   RandomPatch,
   ClearMorph,
   Procreate,
+  ClearBank,
+  Undo,
+  Redo,
 };
 
 // What the shell does after a command.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "BankFile.h"
@@ -25,6 +26,8 @@ class BankLoadJob {
 
   // Appends what was found to the current bank of `doc`, as LoadBank does.
   LoadResult Apply(CQuensetDoc& doc);
+  // What was found, for a caller that appends it itself.
+  std::vector<CPatch> TakeFound() { return std::exchange(m_found, {}); }
 
  private:
   DumpScanner& m_scanner;

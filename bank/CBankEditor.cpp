@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Procreation.h"
+#include "ProcreationJob.h"
 
 namespace zephyl {
 
@@ -32,41 +32,63 @@ CommandEffect CBankEditor::Execute(BankCommand command) {
       m_doc.SetCurrentBank((bank + kBankCount - 1) % kBankCount);
       return kRepaint;
     case BankCommand::Delete:
-      m_doc.DeletePatch(bank);
+      m_history.Push(BankStep::DeleteCurrent(m_doc, "Delete Patch"));
       return kRepaint;
     case BankCommand::NewPatch:
-      m_doc.AppendNewPatch();
+      m_history.Push(BankStep::AppendNew(m_doc, "New Patch"));
       return kRepaint;
     case BankCommand::Cut:
       m_clipboard.CopyFrom(m_doc.CurrentPatch());
-      m_doc.DeletePatch(bank);
+      m_history.Push(BankStep::DeleteCurrent(m_doc, "Cut"));
       return kRepaint;
     case BankCommand::Copy:
       m_clipboard.CopyFrom(m_doc.CurrentPatch());
       return kRepaint;
     case BankCommand::Paste:
-      m_doc.InsertCopyBefore(m_clipboard);
+      m_history.Push(BankStep::InsertBefore(m_doc, m_clipboard, "Paste"));
       return kRepaint;
     case BankCommand::InvertPatch:
-      m_doc.CurrentPatch().Invert();
+      ChangeCurrent("Invert Patch", [](CPatch& p) { p.Invert(); });
       return kRepaint;
     case BankCommand::ModifyPatch:
-      m_doc.CurrentPatch().Modify(CPatch::kModifyStep, m_random);
+      ChangeCurrent("Modify Patch", [this](CPatch& p) { p.Modify(CPatch::kModifyStep, m_random); });
       return kRepaint;
     case BankCommand::RandomPatch:
-      m_doc.CurrentPatch().Randomize(m_random);
+      ChangeCurrent("Random Patch", [this](CPatch& p) { p.Randomize(m_random); });
       return kRepaint;
-    case BankCommand::ClearMorph: {
-      auto& values = m_doc.CurrentPatch().m_values;
-      std::fill(values.begin() + kMorphFirst, values.begin() + kSwitchFirst, 0);
+    case BankCommand::ClearMorph:
+      ChangeCurrent("Clear Morph", [](CPatch& p) {
+        std::fill(p.m_values.begin() + kMorphFirst, p.m_values.begin() + kSwitchFirst, 0);
+      });
       return kRepaint;
-    }
     case BankCommand::Procreate:
       // The panel still shows the parents, which have not changed.
-      Procreate(m_doc, m_random);
+      Procreate();
       return {};
+    case BankCommand::ClearBank:
+      m_history.Push(BankStep::Replace(m_doc, bank, {}, "Clear Bank"));
+      return kRepaint;
+    case BankCommand::Undo:
+      return {.repaint = m_history.Undo(m_doc)};
+    case BankCommand::Redo:
+      return {.repaint = m_history.Redo(m_doc)};
   }
   return {};
+}
+
+template <typename Change>
+void CBankEditor::ChangeCurrent(const char* name, Change change) {
+  if (auto step = BankStep::ChangeCurrent(m_doc, name, change)) m_history.Push(std::move(*step));
+}
+
+void CBankEditor::Procreate() {
+  // Breeding that would leave the next bank with nothing is not begun.
+  const std::size_t source = m_doc.CurrentBank();
+  if (GenerationSize(m_doc.PatchCount(source), m_doc.m_childrenPerParent) == 0) return;
+  ProcreationJob job(m_doc.Bank(source), m_doc.m_childrenPerParent, m_doc.m_mutationChance,
+                     m_random);
+  job.Breed(job.Total());
+  m_history.Push(job.Apply(m_doc, source));
 }
 
 void CBankEditor::Step(bool forward) {

@@ -3,16 +3,19 @@
 #include "BankCommand.h"
 #include "CQuensetDoc.h"
 #include "RandomSource.h"
+#include "UndoHistory.h"
 
 namespace zephyl {
 
-// Carries out the editor's bank commands on the document; holds the editor's private
-// clipboard patch, which only ever receives copies.
+// Carries out the editor's bank commands on the document, each change as one step of the
+// history; holds the editor's private clipboard patch, which only ever receives copies and is
+// no part of what is undone.
 class CBankEditor {
  public:
   static constexpr std::size_t kLongStep = 50;
 
-  CBankEditor(CQuensetDoc& doc, RandomSource& random) : m_doc(doc), m_random(random) {}
+  CBankEditor(CQuensetDoc& doc, RandomSource& random, UndoHistory& history)
+      : m_doc(doc), m_random(random), m_history(history) {}
 
   CommandEffect Execute(BankCommand command);
 
@@ -21,9 +24,13 @@ class CBankEditor {
  private:
   void Step(bool forward);
   void LongStep(bool forward);
+  template <typename Change>
+  void ChangeCurrent(const char* name, Change change);
+  void Procreate();
 
   CQuensetDoc& m_doc;
   RandomSource& m_random;
+  UndoHistory& m_history;
   CPatch m_clipboard;
 };
 

@@ -1,5 +1,6 @@
 #include "CQuensetDoc.h"
 
+#include <algorithm>
 #include <cassert>
 #include <iterator>
 
@@ -85,6 +86,48 @@ void CQuensetDoc::SetCurrentIndex(std::size_t b, std::size_t index) {
 void CQuensetDoc::SetCurrentBank(std::size_t b) {
   assert(b < kBankCount);
   m_currentBank = b;
+}
+
+bool CQuensetDoc::IsEmpty(std::size_t b) const {
+  return m_bPlaceholder[b] && m_banks[b].size() == 1 && m_banks[b].front() == CPatch{};
+}
+
+BankMarks CQuensetDoc::Marks(std::size_t b) const {
+  return {m_bPlaceholder[b], m_placeholderIndex[b], m_currentIndex[b]};
+}
+
+void CQuensetDoc::SwapMarks(std::size_t b, BankMarks& marks) {
+  const BankMarks mine = Marks(b);
+  m_bPlaceholder[b] = marks.placeholder;
+  m_placeholderIndex[b] = marks.placeholderIndex;
+  m_currentIndex[b] = marks.current;
+  marks = mine;
+}
+
+void CQuensetDoc::ExchangePatches(std::size_t b, std::size_t index, std::size_t count,
+                                  std::vector<CPatch>& patches) {
+  auto& bank = m_banks[b];
+  assert(index + count <= bank.size());
+  if (index == 0 && count == bank.size()) {
+    bank.swap(patches);
+    return;
+  }
+  const std::size_t common = std::min(count, patches.size());
+  const auto at = bank.begin() + static_cast<std::ptrdiff_t>(index);
+  std::swap_ranges(at, at + static_cast<std::ptrdiff_t>(common), patches.begin());
+  if (count > common) {
+    const auto from = at + static_cast<std::ptrdiff_t>(common);
+    const auto to = at + static_cast<std::ptrdiff_t>(count);
+    patches.insert(patches.end(), std::make_move_iterator(from), std::make_move_iterator(to));
+    bank.erase(from, to);
+  } else if (patches.size() > common) {
+    const auto from = patches.begin() + static_cast<std::ptrdiff_t>(common);
+    bank.insert(at + static_cast<std::ptrdiff_t>(common), std::make_move_iterator(from),
+                std::make_move_iterator(patches.end()));
+    patches.erase(from, patches.end());
+    // What a step holds is counted against the history's memory: no room kept for nothing.
+    patches.shrink_to_fit();
+  }
 }
 
 }  // namespace zephyl

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "CPatch.h"
@@ -12,6 +13,16 @@ namespace zephyl {
 inline constexpr std::size_t kBankCount = 5;
 inline constexpr std::size_t kSlotCount = 4;
 inline constexpr int kMidiChannelCount = 16;
+
+// What a bank holds besides its patches: the placeholder flag with the placeholder's position,
+// and the position of the current patch.
+struct BankMarks {
+  bool placeholder = false;
+  std::size_t placeholderIndex = 0;
+  std::size_t current = 0;
+
+  bool operator==(const BankMarks&) const = default;
+};
 
 // The single document: five banks of patches, each never empty and with its own current patch,
 // the breeding and MIDI settings of the run, and the buffer in which program dumps are built
@@ -52,6 +63,21 @@ class CQuensetDoc {
   // Editing the current patch on the panel makes it a real patch.
   void ClearPlaceholder(std::size_t b) { m_bPlaceholder[b] = false; }
 
+  // The file bank b was opened from or last saved to; empty when it has none.
+  const std::filesystem::path& FilePath(std::size_t b) const { return m_files[b]; }
+  void SetFilePath(std::size_t b, std::filesystem::path path) { m_files[b] = std::move(path); }
+  // Nothing but the untouched placeholder: a bank with nothing in it to lose.
+  bool IsEmpty(std::size_t b) const;
+
+  // For undoing and redoing. Each exchanges what the document holds with what the caller holds.
+  BankMarks Marks(std::size_t b) const;
+  void SwapMarks(std::size_t b, BankMarks& marks);
+  void SwapFilePath(std::size_t b, std::filesystem::path& path) { m_files[b].swap(path); }
+  // The `count` patches of bank b from `index` on change places with `patches`; a whole bank is
+  // exchanged without moving a single patch. The bank may be empty in between exchanges.
+  void ExchangePatches(std::size_t b, std::size_t index, std::size_t count,
+                       std::vector<CPatch>& patches);
+
   CPatch& CurrentPatch() { return m_banks[m_currentBank][m_currentIndex[m_currentBank]]; }
   const CPatch& CurrentPatch() const {
     return m_banks[m_currentBank][m_currentIndex[m_currentBank]];
@@ -79,6 +105,7 @@ class CQuensetDoc {
   std::array<std::size_t, kBankCount> m_currentIndex{};
   std::size_t m_currentBank = 0;
   std::array<std::vector<CPatch>, kBankCount> m_banks;
+  std::array<std::filesystem::path, kBankCount> m_files;
 };
 
 }  // namespace zephyl

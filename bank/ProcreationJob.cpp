@@ -1,6 +1,7 @@
 #include "ProcreationJob.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zephyl {
 
@@ -33,11 +34,9 @@ bool ProcreationJob::Breed(std::size_t count) {
   return Done();
 }
 
-void ProcreationJob::Apply(CQuensetDoc& doc, std::size_t sourceBank) {
+BankStep ProcreationJob::Apply(CQuensetDoc& doc, std::size_t sourceBank) {
   const std::size_t target = (sourceBank + 1) % kBankCount;
-  doc.ClearBank(target);
-  doc.AppendPatches(target, std::move(m_children));
-  m_children = {};
+  return BankStep::Replace(doc, target, std::exchange(m_children, {}), kProcreateStepName);
 }
 
 }  // namespace zephyl

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "BankStep.h"
 #include "CQuensetDoc.h"
 #include "RandomSource.h"
 
@@ -13,6 +14,9 @@ namespace zephyl {
 // The most children one breeding run makes. A generation is held in memory twice at most (the
 // children bred and the bank they replace), so ten million patches stay under two gigabytes.
 inline constexpr std::size_t kMaxGenerationSize = 10'000'000;
+
+// What undoing a generation is called.
+inline constexpr const char* kProcreateStepName = "Procreate";
 
 // Children bred from `parents` patches with `childrenPerParent` each: none without two parents
 // or with no children per parent.
@@ -33,8 +37,9 @@ class ProcreationJob {
   std::size_t Bred() const { return m_children.size(); }
   std::size_t Total() const { return m_total; }
 
-  // The bank after `sourceBank` is cleared and receives the children bred.
-  void Apply(CQuensetDoc& doc, std::size_t sourceBank);
+  // The bank after `sourceBank` holds the children bred and nothing else, and no file; the
+  // step returned brings back what it held.
+  BankStep Apply(CQuensetDoc& doc, std::size_t sourceBank);
 
  private:
   std::span<const CPatch> m_parents;

@@ -25,7 +25,8 @@ void BM_Next50(benchmark::State& state) {
   doc.AppendPatches(bank, std::vector<CPatch>(count));
   doc.SetCurrentIndex(bank, 0);
   SeededRandom random(kSeed);
-  CBankEditor editor(doc, random);
+  UndoHistory history;
+  CBankEditor editor(doc, random, history);
   const std::size_t last = count - 1;
 
   for (auto _ : state) {

@@ -83,9 +83,9 @@ void CPatchReceiver::Accept() {
         static_cast<std::uint8_t>(block[kHeaderSize + 2 * i] + 16 * block[kHeaderSize + 2 * i + 1]);
   }
   patch.m_terminator = block[kDumpSize - 1];
-  if (m_pDoc == nullptr) return;
-  m_pDoc->InsertCopyAfter(patch);
-  if (m_pView != nullptr) m_pView->InvalidateAll();
+  if (m_pDoc == nullptr || m_pView == nullptr) return;
+  m_pView->InsertReceived(*m_pDoc, patch);
+  m_pView->InvalidateAll();
 }
 
 void CPatchReceiver::EndMessage() {

@@ -65,9 +65,23 @@ void CPanelEditor::InvalidatePanel() {
   m_host.Invalidate(LampRect(SyncLamp(c[kSyncParameter], 0)));
 }
 
+bool CPanelEditor::EditsValues(PanelPoint point) const {
+  const auto& c = m_tables.controls;
+  for (std::size_t k = 0; k < kKnobCount; ++k) {
+    if (c[k].m_hitRect.Contains(point)) return true;
+  }
+  for (std::size_t b = kFirstButton; b <= kOctaveDownButton; ++b) {
+    if (c[b].m_hitRect.Contains(point)) return true;
+  }
+  return false;
+}
+
 bool CPanelEditor::OnLButtonDown(PanelPoint point) {
   const auto& c = m_tables.controls;
   const int morph = MorphMode() ? 1 : 0;
+  // Before the placeholder flag goes: the edit takes it back too.
+  const bool edits = EditsValues(point);
+  if (edits) m_host.PatchEditStarted();
   for (std::size_t k = 0; k < kKnobCount; ++k) {
     if (!c[k].m_hitRect.Contains(point)) continue;
     ClearPlaceholder();
@@ -77,17 +91,20 @@ bool CPanelEditor::OnLButtonDown(PanelPoint point) {
     m_host.CapturePointer();
     break;
   }
-  PressButtons(point);
+  if (PressButtons(point)) m_host.PatchValuesChanged();
   for (std::size_t s = 0; s < kSlotCount; ++s) {
     if (!m_tables.slotButtons[s].m_hitRect.Contains(point)) continue;
     m_nSlot = static_cast<int>(s);
     InvalidatePanel();
   }
+  // A knob's edit lasts until it is released.
+  if (edits && !m_bDragging) m_host.PatchEditFinished();
   return true;
 }
 
-void CPanelEditor::PressButtons(PanelPoint point) {
+bool CPanelEditor::PressButtons(PanelPoint point) {
   const auto& c = m_tables.controls;
+  const auto before = m_doc.CurrentPatch().m_values;
   for (std::size_t b = kFirstButton; b <= kLastSteppedButton; ++b) {
     if (!c[b].m_hitRect.Contains(point)) continue;
     ClearPlaceholder();
@@ -98,7 +115,6 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     } else {
       v = static_cast<std::uint8_t>(static_cast<std::uint8_t>(v + 1) % CPatch::Range(b));
     }
-    ValuesChanged();
     InvalidatePanel();
     break;
   }
@@ -107,7 +123,6 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     m_nCurParam = kArpParameter;
     std::uint8_t& v = Value(kArpParameter);
     if (v < std::size(kArpDestNext)) v = kArpDestNext[v];
-    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kArpButton].m_hitRect.Contains(point)) {
@@ -115,14 +130,12 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     m_nCurParam = kArpParameter;
     std::uint8_t& v = Value(kArpParameter);
     v = IsArpeggioMode(v) ? static_cast<std::uint8_t>(std::size(kArpDestNext) - 1) : 0;
-    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kDistButton].m_hitRect.Contains(point)) {
     ClearPlaceholder();
     m_nCurParam = kSyncParameter;
     Value(kSyncParameter) ^= kDistBit;
-    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kOctaveDownButton].m_hitRect.Contains(point)) {
@@ -130,7 +143,6 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     m_nCurParam = kOctaveParameter;
     std::uint8_t& v = Value(kOctaveParameter);
     v = static_cast<std::uint8_t>((v + kOctaveShiftCount - 1) % kOctaveShiftCount);
-    ValuesChanged();
     InvalidatePanel();
   }
   if (c[kMorphButton].m_hitRect.Contains(point)) {
@@ -146,6 +158,7 @@ void CPanelEditor::PressButtons(PanelPoint point) {
     InvalidatePanel();
   }
   if (c[kSendButton].m_hitRect.Contains(point)) m_host.SendPatch();
+  return m_doc.CurrentPatch().m_values != before;
 }
 
 bool CPanelEditor::OnMouseMove(PanelPoint point) {
@@ -171,6 +184,7 @@ void CPanelEditor::Drag(int y) {
   const auto& c = m_tables.controls;
   if (p < kKnobCount) {
     std::uint8_t& value = Value(p);
+    const std::uint8_t old = value;
     const int v = Signed(value);
     const int range = CPatch::Range(p);
     // Knobs stop at 0 and at their range; a stored byte above 127 counts as negative.
@@ -178,33 +192,30 @@ void CPanelEditor::Drag(int y) {
     if (down < 0 && v < range) {
       value = static_cast<std::uint8_t>(std::min<long long>(v - down, range));
     }
-    if (Signed(value) != v) ValuesChanged();
     if (p == kSemitonesParameter) {
       m_host.Invalidate(c[p].m_indicatorRect);
       m_host.Invalidate(LampRect(SemitoneOctaveLamp(c[p])));
     }
     m_host.Invalidate(c[p].m_hitRect);
     m_host.Invalidate(kValueDisplay);
+    if (value != old) m_host.PatchValuesChanged();
   } else if (p < kSwitchFirst) {
     std::uint8_t& value = Value(p);
     const int v = Signed(value);
     const bool moves = (down > 0 && v > kMorphMin) || (down < 0 && v < kMorphMax);
     if (!moves) return;
     value = static_cast<std::uint8_t>(std::clamp<long long>(v - down, kMorphMin, kMorphMax));
-    ValuesChanged();
     m_host.Invalidate(c[p - kMorphFirst].m_hitRect);
     m_host.Invalidate(kValueDisplay);
+    m_host.PatchValuesChanged();
   }
 }
 
 bool CPanelEditor::OnLButtonUp() {
-  if (m_bEdited) {
-    m_bEdited = false;
-    m_host.PatchEditFinished();
-  }
   if (m_bDragging) {
     m_host.ReleasePointer();
     m_bDragging = false;
+    m_host.PatchEditFinished();
     return false;
   }
   if (m_bNoteOn) {
@@ -214,11 +225,6 @@ bool CPanelEditor::OnLButtonUp() {
     InvalidatePanel();
   }
   return true;
-}
-
-void CPanelEditor::ValuesChanged() {
-  m_bEdited = true;
-  m_host.PatchValuesChanged();
 }
 
 bool CPanelEditor::OnLButtonDblClk(PanelPoint point) {

@@ -60,8 +60,10 @@ class CPanelEditor {
   std::uint8_t& Value(std::size_t parameter) { return m_doc.CurrentPatch().m_values[parameter]; }
   void ClearPlaceholder() { m_doc.ClearPlaceholder(m_doc.CurrentBank()); }
   void Drag(int y);
-  void ValuesChanged();
-  void PressButtons(PanelPoint point);
+  // Whether a press there takes a knob or clicks a button that steps a value.
+  bool EditsValues(PanelPoint point) const;
+  // True when the buttons pressed changed a value.
+  bool PressButtons(PanelPoint point);
   std::uint8_t SlotChannelBits() const;
 
   CQuensetDoc& m_doc;
@@ -72,7 +74,6 @@ class CPanelEditor {
   int m_nSlot = 0;
   int m_nLastY = 0;
   bool m_bDragging = false;
-  bool m_bEdited = false;  // values changed since the button went down
   int m_nCurParam = 0;
   // The channel the test note sounds on, so that its note off goes there whatever slot is
   // chosen before the release arrives.

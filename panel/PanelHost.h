@@ -21,10 +21,12 @@ class PanelHost {
   virtual void SendPatch() = 0;
   // A bank command of the view, as its menu item runs it (the wheel steps with Next and Prev).
   virtual void Execute(BankCommand command) = 0;
+  // A press that may change the current patch's values: a knob taken or a button clicked.
+  virtual void PatchEditStarted() {}
   // Every change of the current patch's values on the panel: each drag step that changes a
   // value, each click that does.
   virtual void PatchValuesChanged() {}
-  // The drag or click that changed values is over.
+  // A drag released or a click done: what changed since the start is one edit.
   virtual void PatchEditFinished() {}
 };
 

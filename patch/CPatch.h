@@ -42,6 +42,8 @@ class CPatch {
 
   Dump ToDump() const;
 
+  bool operator==(const CPatch&) const = default;
+
   // A child of this patch and `partner`; each parameter but gain mutates with
   // `mutationChance` percent.
   CPatch Crossover(const CPatch& partner, int mutationChance, RandomSource& random) const;

@@ -19,6 +19,7 @@
 #include "RenderPanel.h"
 #include "SpawnedProgram.h"
 #include "TestPatches.h"
+#include "UndoHistory.h"
 
 namespace zephyl {
 namespace {
@@ -29,7 +30,7 @@ using namespace std::chrono_literals;
 constexpr std::uint32_t kSeed = 4711;
 constexpr std::size_t kPatchCount = 4;
 constexpr auto kStartTimeout = 10s;
-constexpr auto kSaveTimeout = 5s;
+constexpr auto kSaveTimeout = 15s;  // generous: a loaded machine under the sanitizers
 constexpr auto kSettleTimeout = 5s;
 // The panel lies below the menu bar, whose height depends on the fonts: searched for this far.
 constexpr int kMaxMenuBarHeight = 80;
@@ -91,6 +92,8 @@ class AppEndToEndTest : public ::testing::Test {
     m_env = {{"DISPLAY", ":" + display.substr(0, display.find('\n'))},
              {"XDG_RUNTIME_DIR", (m_folder / "runtime").string()},
              {"XDG_CONFIG_HOME", (m_folder / "config").string()},
+             {"XDG_DATA_HOME", (m_folder / "data").string()},
+             {"HOME", m_folder.Path().string()},
              {"QT_QPA_PLATFORM", ""},
              {"ZEPHYL_SEED", std::to_string(kSeed)},
              {"ZEPHYL_TRACE_STARTUP", "1"},
@@ -128,10 +131,7 @@ class AppEndToEndTest : public ::testing::Test {
     const auto startup = std::chrono::duration<double, std::milli>(firstPaint - launched);
     std::cout << "Start-up to first paint: " << startup.count() << " ms" << std::endl;
 
-    const std::string title = "^" + m_bank.filename().string() + " - Zephyl$";
-    const auto window = Xdo({"search", "--sync", "--onlyvisible", "--name", title});
-    ASSERT_TRUE(window) << "no window titled " << title;
-    m_window = window->substr(0, window->find('\n'));
+    ASSERT_TRUE(FindWindow("^bank\\.zpf - Zephyl$", m_window));
     const auto geometry = Xdo({"getwindowgeometry", "--shell", m_window});
     ASSERT_TRUE(geometry);
     EXPECT_NE(geometry->find("WIDTH=550\nHEIGHT=300"), std::string::npos) << *geometry;
@@ -154,10 +154,41 @@ class AppEndToEndTest : public ::testing::Test {
     ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
   }
 
+  // The window with a title matching `title` (a regular expression), once it shows.
+  bool FindWindow(const std::string& title, std::string& window) {
+    const auto found = Xdo({"search", "--sync", "--onlyvisible", "--name", title});
+    if (found) window = found->substr(0, found->find('\n'));
+    return found.has_value();
+  }
+  // Waits until the editor's title matches.
+  bool TitleShows(const std::string& title) {
+    std::string window;
+    return FindWindow(title, window) && window == m_window;
+  }
+  // Answers the dialog titled `title` with `keys`, then gives the window the keys again.
+  bool Answer(const std::string& title, std::vector<std::string> keys) {
+    std::string dialog;
+    if (!FindWindow(title, dialog) || !Xdo({"windowfocus", "--sync", dialog})) return false;
+    keys.insert(keys.begin(), {"key", "--delay", "100"});
+    return Xdo(keys) && (m_window.empty() || Xdo({"windowfocus", "--sync", m_window}));
+  }
+  // The recovery files in the editor's data folder.
+  std::vector<std::filesystem::path> RecoveryFiles() const {
+    std::vector<std::filesystem::path> files;
+    std::error_code ignored;
+    for (const auto& e :
+         std::filesystem::directory_iterator(m_folder / "data" / "zephyl" / "zephyl", ignored)) {
+      if (e.path().extension() == ".zrec") files.push_back(e.path());
+    }
+    return files;
+  }
+
   // Ends the editor as a person would, through "&File", "E&xit".
   void ExitEditor() {
     ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));
     EXPECT_EQ(m_app->Wait(kStartTimeout), 0) << m_app->Err();
+    // Each key is bound once.
+    EXPECT_EQ(m_app->Err().find("Ambiguous shortcut"), std::string::npos) << m_app->Err();
   }
 
   std::optional<std::string> Xdo(std::vector<std::string> args) {
@@ -175,10 +206,13 @@ class AppEndToEndTest : public ::testing::Test {
     const PanelRect& r = m_panel.Tables().controls[control].m_hitRect;
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  // The bank file the replayed document makes.
-  Bytes BankBytes() const {
+  // Bank b as the replayed document saves it.
+  Bytes BankBytes(std::size_t b = 0) {
+    const std::size_t current = m_doc.CurrentBank();
+    m_doc.SetCurrentBank(b);
     MemoryByteSink sink;
     SaveBank(m_doc, sink);
+    m_doc.SetCurrentBank(current);
     return sink.Bytes();
   }
 
@@ -224,14 +258,17 @@ class AppEndToEndTest : public ::testing::Test {
   int m_shots = 0;
 };
 
-TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
+TEST_F(AppEndToEndTest, EditsUndoesBreedsAndSavesEachBankIntoItsOwnFile) {
   SeededRandom random(kSeed);
-  CBankEditor commands(m_doc, random);
+  UndoHistory history;
+  CBankEditor commands(m_doc, random, history);
   const std::vector<QImage> opened = PanelImages(m_panel);
   for (BankCommand c :
        {BankCommand::Delete, BankCommand::Next, BankCommand::Cut, BankCommand::Paste}) {
     commands.Execute(c);
   }
+  const CPatch unedited = m_doc.CurrentPatch();
+  const std::vector<QImage> beforeEdits = PanelImages(m_panel);
   const PanelPoint knobAt = Centre(kDraggedKnob), buttonAt = Centre(kClickedButton);
   // Up turns the knob up; down where up would reach the end of its range.
   const std::uint8_t before = m_doc.CurrentPatch().m_values[kDraggedKnob];
@@ -245,9 +282,9 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
   }
   m_panel.OnMouseMove(kNowhere);
   ASSERT_EQ(m_doc.CurrentPatch().m_values[kDraggedKnob], before + up);
-  const std::vector<QImage> edited = PanelImages(m_panel);
-  for (BankCommand c : {BankCommand::Procreate, BankCommand::NextBank}) commands.Execute(c);
-  const std::vector<QImage> bred = PanelImages(m_panel);
+  ASSERT_NE(m_doc.CurrentPatch(), unedited);
+  commands.Execute(BankCommand::Procreate);
+  const Bytes edited = BankBytes(0), bred = BankBytes(1);
 
   ASSERT_NO_FATAL_FAILURE(StartEditor(opened));
   ASSERT_TRUE(Xdo({"key", "--delay", "80", "Delete", "Up", "ctrl+x", "ctrl+v"}));
@@ -256,15 +293,69 @@ TEST_F(AppEndToEndTest, EditsBreedsStepsAndSavesUnderARealDisplay) {
   ASSERT_TRUE(PointAt(dragTo));
   ASSERT_TRUE(Xdo({"mouseup", "1"}));
   ASSERT_TRUE(ClickAt(buttonAt));
-  EXPECT_LE(ShowsPanel(edited), kMaxDifferingPixels) << "the knob and button edits do not show";
+  // The click, then the whole drag.
+  ASSERT_TRUE(Xdo({"key", "--delay", "80", "ctrl+z", "ctrl+z"}));
+  EXPECT_LE(ShowsPanel(beforeEdits), kMaxDifferingPixels) << "the drag was not undone";
+  ASSERT_TRUE(Xdo({"key", "--delay", "80", "ctrl+shift+z", "ctrl+y", "Delete", "ctrl+z"}));
 
-  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p"}));  // "&Run", "&Procreate"
-  ASSERT_TRUE(Xdo({"key", "--delay", "80", "Right", "ctrl+s"}));
-  const Bytes saved = WaitForFile(m_bank, BankBytes());
-  EXPECT_TRUE(saved == BankBytes())
-      << "the saved bank differs from the edits made: " << saved.size() << " bytes";
-  EXPECT_LE(ShowsPanel(bred), kMaxDifferingPixels) << "the bred bank's patch does not show";
+  // A generation undone shows the bank it replaced; redone, its children.
+  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p", "ctrl+z"}));  // "&Run", "&Procreate"
+  EXPECT_TRUE(TitleShows("^Untitled - Zephyl$"));
+  ASSERT_TRUE(Xdo({"key", "ctrl+y"}));
+  EXPECT_TRUE(TitleShows("^Untitled\\* - Zephyl$"));
+  // A bank without a file asks for one.
+  ASSERT_TRUE(Xdo({"key", "ctrl+s"}));
+  ASSERT_TRUE(Answer("^Save As$", {"b", "r", "e", "d", "period", "z", "p", "f", "Return"}));
+  EXPECT_TRUE(WaitForFile(m_folder / "bred.zpf", bred) == bred) << "the bred bank is not saved";
+  EXPECT_TRUE(TitleShows("^bred\\.zpf - Zephyl$"));
+
+  // Keys work after a menu was opened and closed.
+  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "Escape", "Left"}));
+  EXPECT_TRUE(TitleShows("^bank\\.zpf\\* - Zephyl$"));
+  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "Escape", "ctrl+s"}));
+  const Bytes saved = WaitForFile(m_bank, edited);
+  EXPECT_TRUE(saved == edited) << "the saved bank differs from the edits made: " << saved.size()
+                               << " bytes";
+  EXPECT_TRUE(TitleShows("^bank\\.zpf - Zephyl$"));
   ExitEditor();
+  EXPECT_TRUE(RecoveryFiles().empty());
+}
+
+TEST_F(AppEndToEndTest, ExitAsksAndTheBanksOfAKilledEditorComeBack) {
+  const std::vector<QImage> opened = PanelImages(m_panel);
+  UndoHistory history;
+  SeededRandom random(kSeed);
+  CBankEditor(m_doc, random, history).Execute(BankCommand::Delete);
+  const Bytes deleted = BankBytes();
+
+  ASSERT_NO_FATAL_FAILURE(StartEditor(opened));
+  ASSERT_TRUE(Xdo({"key", "Delete"}));
+  ASSERT_TRUE(TitleShows("^bank\\.zpf\\* - Zephyl$"));
+  // "Cancel" is the default answer.
+  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));
+  ASSERT_TRUE(Answer("^Zephyl$", {"Return"}));
+  EXPECT_FALSE(m_app->Wait(std::chrono::milliseconds(500))) << "the editor ended";
+  // Once the change is in the recovery file, the editor is killed.
+  const auto start = std::chrono::steady_clock::now();
+  while (RecoveryFiles().empty() && std::chrono::steady_clock::now() - start < kSaveTimeout) {
+    std::this_thread::sleep_for(20ms);
+  }
+  ASSERT_EQ(RecoveryFiles().size(), 1u) << "no recovery file";
+  m_app->Signal(SIGKILL);
+  m_app->Wait(kStartTimeout);
+
+  // Started again, "Restore" is the default answer; the restored bank saves into its file.
+  m_window.clear();
+  m_app = std::make_unique<SpawnedProgram>(std::vector<std::string>{ZEPHYL_APP_PATH},
+                                           m_folder.Path(), "again", m_env);
+  ASSERT_TRUE(Answer("^Zephyl$", {"Return"}));
+  ASSERT_TRUE(FindWindow("^bank\\.zpf\\* - Zephyl$", m_window)) << m_app->Err();
+  ASSERT_TRUE(Xdo({"windowfocus", "--sync", m_window}));
+  ASSERT_TRUE(Xdo({"key", "ctrl+s"}));
+  EXPECT_TRUE(WaitForFile(m_bank, deleted) == deleted) << "the restored bank is not saved";
+  EXPECT_TRUE(TitleShows("^bank\\.zpf - Zephyl$"));
+  ExitEditor();
+  EXPECT_TRUE(RecoveryFiles().empty());
 }
 
 TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {

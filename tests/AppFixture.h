@@ -31,6 +31,10 @@ class AppFixture : public ::testing::Test {
     m_midi.inputs = {"In A"};
     m_midi.outputs = {"Out A"};
   }
+  // As a clean exit does: no recovery file is left for the next test's editor to offer.
+  ~AppFixture() override {
+    if (m_frame) m_frame->Recovery().Remove();
+  }
 
   CMainFrame& Frame(ProgressTiming timing = {}) {
     if (!m_frame) {
@@ -41,6 +45,10 @@ class AppFixture : public ::testing::Test {
     return *m_frame;
   }
   CQuensetView& View() { return Frame().View(); }
+  // The title as the window shows it.
+  QString Title() {
+    return Frame().windowTitle().replace("[*]", Frame().isWindowModified() ? "*" : "");
+  }
   CPanelEditor& Panel() { return View().Panel(); }
   // Shown and active, with the keys going to the view.
   void Show() {

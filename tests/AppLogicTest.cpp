@@ -62,7 +62,8 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
   };
   const Case cases[] = {
       {good, {}},
-      {{"100", "-4", "1", "16", "1", "16", "1"}, {}},  // children: any whole number
+      {{"100", "4000", "1", "16", "1", "16", "1"}, {}},
+      {{"100", "0", "1", "16", "1", "16", "1"}, PrefField::Children},  // would only wipe a bank
       {{"0", "5", "11", "12", "13", "14", "16"}, PrefField::Mutation},
       {{"101", "x", "0", "12", "13", "14", "16"}, PrefField::Mutation},
       {{"1", "five", "0", "12", "13", "14", "16"}, PrefField::Children},
@@ -86,6 +87,8 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
   Preferences prefs;
   EXPECT_EQ(CheckPreferenceTexts(Texts{"1", "5", "11", "12", "13", "14", "99"}, prefs)->message,
             "\"Global MIDI channel\" must be a whole number from 1 to 16.");
+  EXPECT_EQ(CheckPreferenceTexts(Texts{"1", "-1", "11", "12", "13", "14", "16"}, prefs)->message,
+            "\"Nr of children per parent\" must be a whole number of 1 or more.");
 }
 
 TEST(RecentFileListTest, NewestFirstEachOnceAtMostFour) {

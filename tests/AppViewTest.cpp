@@ -185,6 +185,10 @@ TEST_F(AppViewTest, ReceiveModeTakesDumpsIntoTheCurrentBankAndItsItemSaysSo) {
     EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 77, 2}));
     EXPECT_EQ(m_doc.CurrentIndex(0), 1u);
   }
+  // Each dump received is a step of its own.
+  Frame().OnCommand(cmd::kEditUndo);
+  EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Frame().MenuAction(cmd::kEditRedo)->text(), "&Redo Receive Patch\tCtrl+Shift+Z");
 }
 
 TEST_F(AppViewTest, NewAndOpenSwitchMorphOffAndKeepSlotAndParameter) {

@@ -30,15 +30,17 @@ namespace {
 using AppWindowTest = AppFixture;
 
 // Every popup as one line: items by text, [keys shown], (grey), * when checked, "-" for
-// separators.
+// separators. A menu item never binds its key itself: the key actions do, each key once.
 QStringList MenuLines(QMenuBar* bar) {
   QStringList lines;
   for (QAction* popup : bar->actions()) {
     QStringList items;
     for (QAction* a : popup->menu()->actions()) {
       if (!a->isVisible()) continue;
-      QString item = a->isSeparator() ? QStringLiteral("-") : a->text();
-      if (!a->shortcut().isEmpty()) item += " [" + a->shortcut().toString() + "]";
+      const QStringList text = a->text().split('\t');
+      QString item = a->isSeparator() ? QStringLiteral("-") : text[0];
+      if (text.size() > 1) item += " [" + text[1] + "]";
+      if (!a->shortcut().isEmpty()) item += " {bound twice}";
       if (!a->isEnabled()) item += " (grey)";
       if (a->isChecked()) item += " *";
       items << item;
@@ -54,7 +56,8 @@ TEST_F(AppWindowTest, MenusTitleSizeAndAboutBox) {
   const QStringList expected = {
       "&File: &Clear Bank [Ctrl+N], &Open... [Ctrl+O], &Save [Ctrl+S], Save &As..., -, "
       "Explode Bank, -, Recent File (grey), -, E&xit",
-      "&Edit: &Undo [Ctrl+Z] (grey), -, Cu&t [Ctrl+X], &Copy [Ctrl+C], &Paste [Ctrl+V], "
+      "&Edit: &Undo [Ctrl+Z] (grey), &Redo [Ctrl+Shift+Z] (grey), -, Cu&t [Ctrl+X], "
+      "&Copy [Ctrl+C], &Paste [Ctrl+V], "
       "Insert (grey), -, New Patch, Clear Morph, -, Configure",
       "&Run: &Procreate, -, Evolve Patch (grey), -, Invert Patch, -, Modify Patch, -, "
       "Random Patch, Random Bank (grey), -",
@@ -66,7 +69,7 @@ TEST_F(AppWindowTest, MenusTitleSizeAndAboutBox) {
       "&Help: &About Zephyl...",
   };
   EXPECT_EQ(MenuLines(Frame().menuBar()), expected);
-  EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
+  EXPECT_EQ(Title(), "Untitled - Zephyl");
   // Fixed in size: the drawn panel does not scale.
   EXPECT_EQ(Frame().size(), QSize(kFrameWidth, kFrameHeight));
   EXPECT_EQ(Frame().minimumSize(), Frame().maximumSize());
@@ -106,8 +109,9 @@ TEST_F(AppWindowTest, EveryKeyReachesItsCommandWhileTheViewHasFocus) {
   const Case cases[] = {
       {"Ctrl+N", NewDocument}, {"Ctrl+O", Open}, {"Ctrl+S", Save}, {"Ctrl+C", Bank, B::Copy},
       {"Ctrl+Ins", Bank, B::Copy}, {"Ctrl+X", Bank, B::Cut}, {"Shift+Del", Bank, B::Cut},
-      {"Ctrl+V", Bank, B::Paste}, {"Shift+Ins", Bank, B::Paste}, {"Ctrl+Z", Nothing},
-      {"Alt+Backspace", Nothing}, {"F6", Nothing}, {"Shift+F6", Nothing}, {"Up", Bank, B::Next},
+      {"Ctrl+V", Bank, B::Paste}, {"Shift+Ins", Bank, B::Paste}, {"Ctrl+Z", Bank, B::Undo},
+      {"Alt+Backspace", Bank, B::Undo}, {"Ctrl+Shift+Z", Bank, B::Redo}, {"Ctrl+Y", Bank, B::Redo},
+      {"F6", Nothing}, {"Shift+F6", Nothing}, {"Up", Bank, B::Next},
       {"Down", Bank, B::Prev}, {"Shift+Up", Bank, B::Next50}, {"Shift+Down", Bank, B::Prev50},
       {"PgUp", Bank, B::NextAndSend}, {"PgDown", Bank, B::PrevAndSend},
       {"Right", Bank, B::NextBank}, {"Left", Bank, B::PrevBank}, {"Del", Bank, B::Delete},
@@ -142,7 +146,7 @@ TEST_F(AppWindowTest, PreferencesRefuseTheFirstBadFieldAndFocusIt) {
   // Each refused with the focus elsewhere; the field refused takes it.
   const std::tuple<PrefField, const char*, PrefField> bad[] = {
       {PrefField::SlotC, "17", PrefField::Global},
-      {PrefField::Children, "many", PrefField::Global},
+      {PrefField::Children, "0", PrefField::Global},
       {PrefField::Global, "0", PrefField::Mutation},
   };
   for (auto [field, text, focus] : bad) {
@@ -156,20 +160,20 @@ TEST_F(AppWindowTest, PreferencesRefuseTheFirstBadFieldAndFocusIt) {
     EXPECT_TRUE(dialog.Field(field)->hasFocus());
   }
   EXPECT_EQ(messages.size(), 3);
-  EXPECT_EQ(messages[1], "\"Nr of children per parent\" must be a whole number.");
+  EXPECT_EQ(messages[1], "\"Nr of children per parent\" must be a whole number of 1 or more.");
 
   dialog.SetValues(Preferences::From(m_doc));
-  dialog.Field(PrefField::Children)->setText("-3");
+  dialog.Field(PrefField::Children)->setText("30");
   dialog.ExplodeSyxBox()->setChecked(true);
   dialog.accept();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(dialog.Values()[PrefField::Children], -3);
+  EXPECT_EQ(dialog.Values()[PrefField::Children], 30);
   EXPECT_TRUE(dialog.Values().explodeSyx);
 }
 
 TEST_F(AppWindowTest, ConfigureShowsTheDocumentsSettingsAndChangesThemOnlyOnOk) {
   const std::array<int, kPrefFieldCount> defaults = {1, 5, 11, 12, 13, 14, 16};
-  m_prompts.prefsTyped = Preferences{{50, -1, 1, 2, 3, 4, 5}, true};
+  m_prompts.prefsTyped = Preferences{{50, 7, 1, 2, 3, 4, 5}, true};
   Frame().OnCommand(cmd::kConfigure);  // Cancel
   ASSERT_TRUE(m_prompts.prefsShown);
   EXPECT_EQ(m_prompts.prefsShown->numbers, defaults);
@@ -180,21 +184,22 @@ TEST_F(AppWindowTest, ConfigureShowsTheDocumentsSettingsAndChangesThemOnlyOnOk) 
   m_prompts.prefsOk = true;
   Frame().OnCommand(cmd::kConfigure);
   EXPECT_EQ(m_doc.m_mutationChance, 50);
-  EXPECT_EQ(m_doc.m_childrenPerParent, -1);
+  EXPECT_EQ(m_doc.m_childrenPerParent, 7);
   EXPECT_EQ(m_doc.m_slotChannel, (std::array<int, kSlotCount>{1, 2, 3, 4}));
   EXPECT_EQ(m_doc.m_globalChannel, 5);
   EXPECT_TRUE(m_doc.m_bExplodeSyx);
 }
 
-TEST_F(AppWindowTest, OpenSaveAndDropGoThroughTheDocument) {
+TEST_F(AppWindowTest, EachBankKeepsItsOwnFileAndTheTitleMarksUnsavedChanges) {
   const auto first = Bank("first.zpf", {1, 2, 3});
   const auto second = Bank("second.syx", {4});
   m_prompts.openAnswer = ToQString(first);
   Frame().OnCommand(cmd::kFileOpen);
   EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(m_doc.CurrentIndex(0), 2u);
-  EXPECT_EQ(Frame().windowTitle(), "first.zpf - Zephyl");
+  EXPECT_EQ(Title(), "first.zpf - Zephyl");
 
+  // A dropped file appends; the bank keeps its own file, which it now differs from.
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(ToQString(second))});
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -203,37 +208,57 @@ TEST_F(AppWindowTest, OpenSaveAndDropGoThroughTheDocument) {
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&Frame(), &drop);
   EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(Frame().windowTitle(), "second.syx - Zephyl");
+  EXPECT_EQ(Title(), "first.zpf* - Zephyl");
 
-  // Failures name the file and leave everything as it was.
-  const std::pair<int, std::filesystem::path> failures[] = {
-      {cmd::kFileOpen, m_folder / "missing.zpf"},
-      {cmd::kFileOpen, m_folder.Path()},
-      {cmd::kFileSaveAs, m_folder / "no" / "such" / "folder.zpf"},
+  // Failures name the file and change neither the banks nor the title.
+  WriteFile(m_folder / "notes.txt", Junk(500));
+  const std::tuple<int, std::filesystem::path, const char*> failures[] = {
+      {cmd::kFileOpen, m_folder / "missing.zpf", "No such file"},
+      {cmd::kFileOpen, m_folder.Path(), ""},
+      {cmd::kFileOpen, m_folder / "notes.txt", "holds no complete program dump"},
+      {cmd::kFileSaveAs, m_folder / "no" / "such" / "folder.zpf", ""},
   };
-  for (const auto& [id, path] : failures) {
+  for (const auto& [id, path, why] : failures) {
     SCOPED_TRACE(path);
     m_prompts.errors.clear();
     m_prompts.openAnswer = m_prompts.saveAnswer = ToQString(path);
     Frame().OnCommand(id);
     ASSERT_EQ(m_prompts.errors.size(), 1);
     EXPECT_TRUE(m_prompts.errors[0].contains(ToQString(path))) << m_prompts.errors[0];
+    EXPECT_TRUE(m_prompts.errors[0].contains(why)) << m_prompts.errors[0];
     EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(Frame().windowTitle(), "second.syx - Zephyl");
+    EXPECT_EQ(Title(), "first.zpf* - Zephyl");
   }
+  EXPECT_EQ(Frame().History().StepCount(), 2u);
 
-  Frame().OnCommand(cmd::kFileSave);  // over the file opened last
-  EXPECT_EQ(ReadFile(second), DumpsOf({1, 2, 3, 4}));
+  Frame().OnCommand(cmd::kFileSave);
+  EXPECT_EQ(ReadFile(first), DumpsOf({1, 2, 3, 4}));
+  EXPECT_EQ(Title(), "first.zpf - Zephyl");
+  Frame().OnCommand(cmd::kEditUndo);
+  EXPECT_EQ(Title(), "first.zpf* - Zephyl");
+  Frame().OnCommand(cmd::kEditRedo);
+  EXPECT_EQ(Title(), "first.zpf - Zephyl");
 
-  Frame().OnCommand(cmd::kFileNew);
-  EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
-  EXPECT_EQ(Marks(m_doc.Bank(0)), std::vector<int>{0});
-  m_doc.AppendPatches(0, FilledPatches({7}));
-  m_prompts.saveAnswer = ToQString(m_folder / "named.zpf");
-  Frame().OnCommand(cmd::kFileSave);  // untitled: asks for a name
+  // The next bank has no file: saving it asks for a name, and cancelled writes nothing.
+  Frame().OnCommand(cmd::kProcreate);
+  Frame().OnCommand(cmd::kNextBank);
+  EXPECT_EQ(Title(), "Untitled* - Zephyl");
+  m_prompts.saveAnswer.clear();
+  Frame().OnCommand(cmd::kFileSave);
   EXPECT_EQ(m_prompts.saveSuggestions.last(), ToQString(m_folder / "Untitled.zpf"));
-  EXPECT_EQ(ReadFile(m_folder / "named.zpf"), DumpsOf({7}));
-  EXPECT_EQ(Frame().windowTitle(), "named.zpf - Zephyl");
+  EXPECT_EQ(ReadFile(first), DumpsOf({1, 2, 3, 4}));
+  m_prompts.saveAnswer = ToQString(m_folder / "named.zpf");
+  Frame().OnCommand(cmd::kFileSave);
+  EXPECT_EQ(ReadFile(m_folder / "named.zpf").size(), 20 * kDumpSize);
+  EXPECT_EQ(Title(), "named.zpf - Zephyl");
+
+  // Clearing leaves the bank without a file; undone, file and patches are back.
+  Frame().OnCommand(cmd::kFileNew);
+  EXPECT_EQ(Title(), "Untitled - Zephyl");
+  EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{0});
+  Frame().OnCommand(cmd::kEditUndo);
+  EXPECT_EQ(Title(), "named.zpf - Zephyl");
+  EXPECT_EQ(m_doc.PatchCount(1), 20u);
 }
 
 TEST_F(AppWindowTest, RecentFilesShowNewestFirstSurviveARestartAndDropWhatWentAway) {
@@ -313,6 +338,18 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
   EXPECT_TRUE(m_prompts.errors[0].contains("12,000,000 children")) << m_prompts.errors[0];
   EXPECT_TRUE(m_prompts.errors[0].contains("10,000,000"));
   EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9});
+  // Nothing to breed from: said, and the next bank stays as it is.
+  m_doc.SetCurrentBank(1);
+  Frame().OnCommand(cmd::kProcreate);
+  m_doc.SetCurrentBank(2);
+  Frame().OnCommand(cmd::kProcreate);
+  m_doc.SetCurrentBank(0);
+  ASSERT_EQ(m_prompts.errors.size(), 3);
+  EXPECT_TRUE(m_prompts.errors[1].contains("Bank 2 holds one patch")) << m_prompts.errors[1];
+  EXPECT_TRUE(m_prompts.errors[2].contains("Bank 3 holds only its empty patch"));
+  EXPECT_TRUE(m_prompts.errors[2].endsWith("Bank 4 is as it was."));
+  EXPECT_EQ(Marks(m_doc.Bank(2)), std::vector<int>{0});
+  m_prompts.errors.clear();
 
   m_doc.m_childrenPerParent = static_cast<int>(kBreedStepChildren);
   CancelWhenProgressShows();
@@ -336,8 +373,8 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
     EXPECT_EQ(Frame().Files().Open(stream), DocumentFiles::OpenResult::Cancelled) << stream;
   }
   EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(Frame().windowTitle(), "Untitled - Zephyl");
-  EXPECT_EQ(m_prompts.errors.size(), 1);
+  EXPECT_EQ(Title(), "Untitled - Zephyl");
+  EXPECT_TRUE(m_prompts.errors.isEmpty());
 
   // Uncancelled, the same work completes.
   m_doc.m_childrenPerParent = 2;
@@ -350,7 +387,7 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
   CancelWhenProgressShows();
   Frame().OnCommand(cmd::kExplodeBank);
   EXPECT_FALSE(std::filesystem::exists(m_folder / "nord0.zpf"));
-  EXPECT_EQ(m_prompts.errors.size(), 1);
+  EXPECT_TRUE(m_prompts.errors.isEmpty());
 
   // A FIFO that is written to opens like a file.
   std::thread writer([&] { WriteFile(m_folder / "fifo", DumpsOf({7})); });
@@ -360,19 +397,25 @@ TEST_F(AppWindowTest, LongWorkRefusedOrCancelledLeavesTheBanksAsTheyWere) {
 }
 
 TEST_F(AppWindowTest, StartUpOpensTheNamedFileOrFailsBeforeShowing) {
-  CQuensetApp failing(m_prompts);
-  EXPECT_FALSE(
-      failing.InitInstance(ParseCommandLine(std::vector<std::string_view>{"/no/such.zpf"})));
-  EXPECT_FALSE(failing.MainFrame().isVisible());
-  ASSERT_EQ(m_prompts.errors.size(), 1);
-  EXPECT_TRUE(m_prompts.errors[0].contains("/no/such.zpf"));
+  WriteFile(m_folder / "notes.txt", Junk(200));
+  const std::string junk = (m_folder / "notes.txt").string();
+  for (const std::string& file : {std::string("/no/such.zpf"), junk}) {
+    CQuensetApp failing(m_prompts);
+    EXPECT_FALSE(failing.InitInstance(ParseCommandLine(std::vector<std::string_view>{file})));
+    EXPECT_FALSE(failing.MainFrame().isVisible());
+    ASSERT_FALSE(m_prompts.errors.isEmpty());
+    EXPECT_TRUE(m_prompts.errors.last().contains(QString::fromStdString(file)));
+  }
+  EXPECT_TRUE(m_prompts.errors.last().contains("holds no complete program dump"));
+  m_prompts.errors.clear();
 
   const std::string path = Bank("start.zpf", {5, 6}).string();
   CQuensetApp app(m_prompts);
   ASSERT_TRUE(app.InitInstance(ParseCommandLine(std::vector<std::string_view>{path})));
   EXPECT_TRUE(app.MainFrame().isVisible());
   EXPECT_EQ(Marks(app.Doc().Bank(0)), (std::vector<int>{5, 6}));
-  EXPECT_EQ(app.MainFrame().windowTitle(), "start.zpf - Zephyl");
+  EXPECT_EQ(app.MainFrame().windowTitle(), "start.zpf[*] - Zephyl");
+  EXPECT_FALSE(app.MainFrame().isWindowModified());
   app.MainFrame().OnCommand(cmd::kAbout);
   EXPECT_EQ(m_prompts.aboutShown, 1);
 
@@ -389,8 +432,60 @@ TEST_F(AppWindowTest, StartUpOpensTheNamedFileOrFailsBeforeShowing) {
   m_prompts.saveAnswer = ToQString(fifo);
   app.MainFrame().OnCommand(cmd::kFileSaveAs);
   reader.join();
-  ASSERT_EQ(m_prompts.errors.size(), 2);
-  EXPECT_TRUE(m_prompts.errors[1].contains(ToQString(fifo))) << m_prompts.errors[1];
+  ASSERT_EQ(m_prompts.errors.size(), 1);
+  EXPECT_TRUE(m_prompts.errors[0].contains(ToQString(fifo))) << m_prompts.errors[0];
+}
+
+TEST_F(AppWindowTest, UnsavedBanksAskBeforeQuittingAndComeBackAfterACrash) {
+  Frame().OnCommand(cmd::kNewPatch);
+  EXPECT_EQ(Title(), "Untitled* - Zephyl");
+  EXPECT_EQ(Frame().MenuAction(cmd::kEditUndo)->text(), "&Undo New Patch\tCtrl+Z");
+  EXPECT_TRUE(Frame().MenuAction(cmd::kEditUndo)->isEnabled());
+  EXPECT_FALSE(Frame().MenuAction(cmd::kEditRedo)->isEnabled());
+  const std::filesystem::path file = Frame().Recovery().File();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(file); }, 10'000))
+      << "the recovery file is written a little after a change";
+
+  // Quitting asks, naming the bank; Cancel keeps the window.
+  Show();
+  EXPECT_FALSE(Frame().close());
+  ASSERT_EQ(m_prompts.quitQuestions.size(), 1);
+  EXPECT_TRUE(m_prompts.quitQuestions[0].contains("Bank 1: Untitled"))
+      << m_prompts.quitQuestions[0];
+  EXPECT_TRUE(Frame().isVisible());
+
+  // An editor started meanwhile leaves a running editor's file alone.
+  CQuensetDoc other;
+  std::make_unique<CMainFrame>(other, m_prompts, m_midi, 1)->OfferRecovery();
+  EXPECT_TRUE(m_prompts.restoreQuestions.isEmpty());
+
+  // This one ends without cleaning up; the next one restores its banks, which are unsaved.
+  m_frame.reset();
+  CQuensetDoc restored;
+  auto next = std::make_unique<CMainFrame>(restored, m_prompts, m_midi, 1);
+  next->OfferRecovery();
+  ASSERT_EQ(m_prompts.restoreQuestions.size(), 1);
+  EXPECT_TRUE(m_prompts.restoreQuestions[0].endsWith("\nBank 1: Untitled, 2 patches"))
+      << m_prompts.restoreQuestions[0];
+  EXPECT_EQ(restored.PatchCount(0), 2u);
+  EXPECT_TRUE(next->windowTitle().startsWith("Untitled"));
+  EXPECT_TRUE(next->isWindowModified());
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_TRUE(std::filesystem::exists(next->Recovery().File()));
+
+  // Quitting without saving leaves nothing to recover.
+  m_prompts.quitAnswer = true;
+  EXPECT_TRUE(next->close());
+  EXPECT_FALSE(std::filesystem::exists(next->Recovery().File()));
+
+  // A file that is no recovery file is refused with a message and kept aside.
+  WriteFile(next->Recovery().Folder() / "session-1-1.zrec", DumpsOf({1}));
+  CQuensetDoc third;
+  std::make_unique<CMainFrame>(third, m_prompts, m_midi, 1)->OfferRecovery();
+  EXPECT_EQ(m_prompts.restoreQuestions.size(), 1);
+  ASSERT_EQ(m_prompts.errors.size(), 1);
+  EXPECT_TRUE(m_prompts.errors[0].contains("is not a Zephyl recovery file")) << m_prompts.errors[0];
+  EXPECT_TRUE(std::filesystem::exists(next->Recovery().Folder() / "session-1-1.unreadable"));
 }
 
 }  // namespace

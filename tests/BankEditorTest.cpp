@@ -84,7 +84,8 @@ class BankEditorTest : public ::testing::Test {
 
   CQuensetDoc m_doc;
   SeededRandom m_random{5};
-  CBankEditor m_editor{m_doc, m_random};
+  UndoHistory m_history;
+  CBankEditor m_editor{m_doc, m_random, m_history};
 };
 
 TEST_F(BankEditorTest, StepsWrapStepsOfFiftyStopAtTheEndsAndOnlySendingStepsSend) {

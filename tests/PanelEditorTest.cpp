@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "CPanelEditor.h"
+#include "PatchEditRecorder.h"
+#include "TestPatches.h"
 
 namespace zephyl::test {
 namespace {
@@ -18,6 +22,9 @@ class RecordingPanelHost final : public PanelHost {
   }
   void SendPatch() override { ++patchesSent; }
   void Execute(BankCommand command) override { commands.push_back(command); }
+  void PatchEditStarted() override { onStarted(); }
+  void PatchValuesChanged() override { ++valueChanges; }
+  void PatchEditFinished() override { onFinished(); }
 
   // Whole-panel repaints, told apart by the display area only they include.
   int PanelRepaints() const {
@@ -33,6 +40,8 @@ class RecordingPanelHost final : public PanelHost {
   int captures = 0, releases = 0, patchesSent = 0;
   std::vector<Message> messages;
   std::vector<BankCommand> commands;
+  std::function<void()> onStarted = [] {}, onFinished = [] {};
+  int valueChanges = 0;
 };
 
 class PanelEditorTest : public ::testing::Test {
@@ -228,6 +237,57 @@ TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmountsAndRedrawWhatMoved) {
       expected.insert(expected.end(), steps.begin(), steps.end());
     EXPECT_EQ(m_host.invalidated, expected);
     m_editor.OnLButtonUp();
+  }
+}
+
+TEST_F(PanelEditorTest, APressToItsReleaseIsOneStepOfTheHistory) {
+  UndoHistory history;
+  PatchEditRecorder recorder(m_doc, history);
+  m_host.onStarted = [&] {
+    recorder.End(m_editor.CurrentParameter());
+    recorder.Begin();
+  };
+  m_host.onFinished = [&] { recorder.End(m_editor.CurrentParameter()); };
+  const auto drag = [&](std::size_t knob, std::vector<int> moves) {
+    return [&, knob, moves] {
+      const PanelPoint at = Centre(knob);
+      m_editor.OnLButtonDown(at);
+      for (int dy : moves) m_editor.OnMouseMove({at.x, at.y + dy});
+      m_editor.OnLButtonUp();
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> edit;
+    const char* step;  // none: no step
+    int changes;
+  };
+  const Case cases[] = {
+      {"a drag of many moves", drag(5, {-3, -9, -11, -7}), "Edit Filter env am", 4},
+      {"a knob pressed, not moved", drag(5, {}), nullptr, 0},
+      {"a click", [&] { Click(Centre(51)); }, "Edit Oscillators wave (right)", 1},
+      {"send", [&] { Click(Centre(kSendButton)); }, nullptr, 0},
+      {"a morph drag", [&] { m_editor.SetMorphMode(true), drag(3, {-5})(); },
+       "Edit Filter freq morph", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto before = Snapshot(m_doc);
+    const std::size_t steps = history.StepCount();
+    m_host.valueChanges = 0;
+    c.edit();
+    EXPECT_EQ(m_host.valueChanges, c.changes);
+    if (!c.step) {
+      EXPECT_EQ(history.StepCount(), steps);
+      continue;
+    }
+    ASSERT_EQ(history.StepCount(), steps + 1);
+    EXPECT_EQ(history.UndoName(), c.step);
+    const auto after = Snapshot(m_doc);
+    history.Undo(m_doc);
+    EXPECT_EQ(Snapshot(m_doc), before) << "the placeholder flag too";
+    history.Redo(m_doc);
+    EXPECT_EQ(Snapshot(m_doc), after);
   }
 }
 

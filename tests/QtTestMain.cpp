@@ -1,5 +1,6 @@
 // Runs the tests in one QApplication on Qt's offscreen platform, which needs no display, with the
-// settings in a private folder so that the user's recent-file list is never touched.
+// settings and data in a private folder so that the user's recent-file list and recovery files
+// are never touched.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -23,7 +24,9 @@ int main(int argc, char** argv) {
   setenv("ZEPHYL_MIDI_API", "none", 1);
   QTemporaryDir settings;
   if (!settings.isValid()) return 1;
-  setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
+  for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+    setenv(variable, settings.path().toLocal8Bit().constData(), 1);
+  }
   setenv("XDG_RUNTIME_DIR", settings.path().toLocal8Bit().constData(), 1);
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);

@@ -29,11 +29,20 @@ class ScriptedPrompts final : public UserPrompts {
     return prefsOk;
   }
   void ShowAbout(QWidget*) override { ++aboutShown; }
+  bool AskQuitWithoutSaving(QWidget*, const QString& message) override {
+    quitQuestions << message;
+    return quitAnswer;
+  }
+  bool AskRestore(QWidget*, const QString& details) override {
+    restoreQuestions << details;
+    return restoreAnswer;
+  }
 
   QString openAnswer, saveAnswer, folderAnswer;
   std::optional<Preferences> prefsTyped, prefsShown;
   bool prefsOk = false;
-  QStringList errors, notices, saveSuggestions, folderStarts;
+  bool quitAnswer = false, restoreAnswer = true;
+  QStringList errors, notices, saveSuggestions, folderStarts, quitQuestions, restoreQuestions;
   int aboutShown = 0;
 };
 

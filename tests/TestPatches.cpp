@@ -30,6 +30,16 @@ Bytes DumpOf(const CPatch& patch) {
   return Bytes(dump.begin(), dump.end());
 }
 
+std::vector<BankSnapshot> Snapshot(const CQuensetDoc& doc) {
+  std::vector<BankSnapshot> banks;
+  for (std::size_t b = 0; b < kBankCount; ++b) {
+    BankSnapshot bank{{}, doc.Marks(b), doc.FilePath(b)};
+    for (const CPatch& patch : doc.Bank(b)) bank.dumps = Concat({bank.dumps, DumpOf(patch)});
+    banks.push_back(bank);
+  }
+  return banks;
+}
+
 Bytes DumpsOf(std::initializer_list<int> values) {
   Bytes all;
   for (const CPatch& patch : FilledPatches(values)) all = Concat({all, DumpOf(patch)});

@@ -8,6 +8,7 @@
 
 #include "ByteStream.h"
 #include "CPatch.h"
+#include "CQuensetDoc.h"
 #include "RandomSource.h"
 
 namespace zephyl::test {
@@ -20,6 +21,15 @@ std::vector<CPatch> FilledPatches(std::initializer_list<int> values);
 std::vector<int> Marks(const std::vector<CPatch>& bank);
 
 Bytes DumpOf(const CPatch& patch);
+
+// What one bank holds: its patches' bytes as they stand, its marks and its file.
+struct BankSnapshot {
+  Bytes dumps;
+  BankMarks marks;
+  std::filesystem::path file;
+  bool operator==(const BankSnapshot&) const = default;
+};
+std::vector<BankSnapshot> Snapshot(const CQuensetDoc& doc);
 Bytes DumpsOf(std::initializer_list<int> values);
 Bytes Concat(std::initializer_list<Bytes> parts);
 inline Bytes Junk(std::size_t count, std::uint8_t byte = 0x11) {
