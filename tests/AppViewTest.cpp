@@ -99,7 +99,8 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
     notes.push_back({e.status, e.data1, e.data2});
   EXPECT_EQ(notes, (std::vector<Note>{on, off, on, off}));
 
-  // Return, the menu item, the panel's button and Next and Send: the same dump each time.
+  // Return, the menu item, the panel's button and Next and Send: the same dump each time, with
+  // the global channel 1 and slot C.
   Show();
   const std::function<void()> sends[] = {
       [&] { QTest::keyClick(&View(), Qt::Key_Return); },
@@ -110,10 +111,10 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
   for (const auto& send : sends) {
     m_midi.ports.at(kOutput).sent.clear();
     send();
-    const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), 1, 2);
-    EXPECT_EQ(m_midi.SentBytes(kOutput), Bytes(dump.begin(), dump.end()));
-    EXPECT_EQ(dump[kChannelByte], 0x00);  // global channel 1
-    EXPECT_EQ(dump[kProgramByte], 2);     // slot C
+    Bytes dump = DumpOf(m_doc.CurrentPatch());
+    dump[2] = 0x00;
+    dump[5] = 2;
+    EXPECT_EQ(m_midi.SentBytes(kOutput), dump);
   }
   EXPECT_EQ(m_doc.CurrentIndex(0), 1u);  // Next and Send moved first
 }
@@ -130,10 +131,6 @@ TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen
   }
   EXPECT_EQ(sent, panic);
 
-  const auto last = [&] {
-    const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), m_doc.m_globalChannel, 0);
-    return Bytes(dump.begin(), dump.end());
-  };
   const auto dumps = [&] { return m_midi.SentBytes(kOutput).size() / kDumpSize; };
   QAction* item = Frame().MenuAction(cmd::kSendOnEdit);
   constexpr std::size_t kKnob = 3, kButton = 51;
@@ -152,7 +149,7 @@ TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen
   EXPECT_LE(dumps(), 3u);
   const Bytes all = m_midi.SentBytes(kOutput);
   ASSERT_GE(all.size(), kDumpSize);
-  EXPECT_EQ(Bytes(all.end() - kDumpSize, all.end()), last())
+  EXPECT_EQ(Bytes(all.end() - kDumpSize, all.end()), DumpOf(m_doc.CurrentPatch()))
       << "the instrument ends with what the panel shows";
   // Closing the editor while "trig" is held ends the note first.
   out.sent.clear();

@@ -32,9 +32,8 @@ TEST(DocumentTest, InsertedCopiesBecomeCurrentWithProgramByteZeroAndTheirOwnEndB
   received.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x02};
   received.m_terminator = 0;
   doc.InsertCopyAfter(received);
-  const Bytes dump = DumpOf(doc.CurrentPatch());
-  EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 6), (Bytes{0xF0, 0x33, 0x03, 0x04, 0x01, 0}));
-  EXPECT_EQ(dump.back(), 0xF7);
+  EXPECT_EQ(doc.CurrentPatch().m_header, (std::array<std::uint8_t, 6>{0xF0, 0x33, 3, 4, 1, 0}));
+  EXPECT_EQ(doc.CurrentPatch().m_terminator, 0xF7);
   doc.InsertCopyBefore(FilledPatch(8));
   doc.AppendNewPatch();
   EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{1, 8, 9, 2, 0}));
