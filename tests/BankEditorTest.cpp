@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "CBankEditor.h"
 #include "Procreation.h"
 #include "TestPatches.h"
@@ -132,20 +134,65 @@ TEST_F(BankEditorTest, CutCopyAndPasteUseThePrivateClipboard) {
   EXPECT_EQ(m_editor.Clipboard().m_values[0], 0);
 }
 
-TEST_F(BankEditorTest, PatchCommandsChangeOnlyTheCurrentPatch) {
-  Fill(2);
-  m_doc.SetCurrentIndex(0, 0);
-  m_doc.CurrentPatch().m_values.fill(100);
-  m_editor.Execute(BankCommand::ClearMorph);
+TEST(PatchCommandTest, EachChangesTheCurrentPatchAsDefinedAndNoOther) {
+  CQuensetDoc doc;
+  CPatch start;
+  std::array<int, kParameterCount> expected{};
   for (std::size_t i = 0; i < kParameterCount; ++i)
-    EXPECT_EQ(m_doc.CurrentPatch().m_values[i], i >= 25 && i < 50 ? 0 : 100) << i;
-  for (BankCommand command :
-       {BankCommand::InvertPatch, BankCommand::ModifyPatch, BankCommand::RandomPatch}) {
-    const CPatch before = m_doc.CurrentPatch();
-    m_editor.Execute(command);
-    EXPECT_NE(m_doc.CurrentPatch().m_values, before.m_values);
+    start.m_values[i] = static_cast<std::uint8_t>(expected[i] = static_cast<int>(i) % RangeOf(i));
+  doc.AppendPatches(0, {start, FilledPatch(2)});
+  doc.SetCurrentIndex(0, 0);
+  ScriptedRandom random({3});  // every draw: odd, so Modify moves up, by 3 % 5
+  UndoHistory history;
+  CBankEditor editor(doc, random, history);
+  const std::pair<BankCommand, std::function<int(std::size_t, int)>> steps[] = {
+      {BankCommand::ClearMorph, [](std::size_t i, int v) { return i >= 25 && i < 50 ? 0 : v; }},
+      {BankCommand::InvertPatch, [](std::size_t i, int v) { return RangeOf(i) - 1 - v; }},
+      {BankCommand::ModifyPatch,
+       [](std::size_t i, int v) { return std::min(v + 3, RangeOf(i) - 1); }},
+      {BankCommand::RandomPatch, [](std::size_t i, int) { return 3 % RangeOf(i); }},
+  };
+  for (const auto& [command, rule] : steps) {
+    SCOPED_TRACE(static_cast<int>(command));
+    editor.Execute(command);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+      expected[i] = rule(i, expected[i]);
+      EXPECT_EQ(doc.PatchAt(0, 0).m_values[i], expected[i]) << i;
+    }
   }
-  EXPECT_EQ(m_doc.PatchAt(0, 1).m_values, FilledPatch(2).m_values);
+  EXPECT_EQ(doc.PatchAt(0, 1).m_values, FilledPatch(2).m_values);
+}
+
+// Whatever they start from inside the ranges, and however they follow each other, the
+// operators only ever produce values inside the ranges.
+TEST(PatchCommandTest, EveryOperatorKeepsEveryValueInsideItsRange) {
+  using enum BankCommand;
+  const BankCommand commands[] = {InvertPatch, ModifyPatch, RandomPatch, ClearMorph,
+                                  Procreate,   NextBank,    Next,        Paste};
+  for (std::uint32_t seed = 0; seed < 200; ++seed) {
+    SCOPED_TRACE(seed);
+    SeededRandom random(seed);
+    std::vector<CPatch> patches(3);
+    for (CPatch& patch : patches) {
+      for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const int ends[] = {0, RangeOf(i) - 1, static_cast<int>(random.Draw() % RangeOf(i))};
+        patch.m_values[i] = static_cast<std::uint8_t>(ends[random.Draw() % 3]);
+      }
+    }
+    CQuensetDoc doc;
+    doc.AppendPatches(0, std::move(patches));
+    doc.m_mutationChance = static_cast<int>(seed % 101);
+    doc.m_childrenPerParent = 2;
+    UndoHistory history;
+    CBankEditor editor(doc, random, history);
+    for (int step = 0; step < 12; ++step) editor.Execute(commands[random.Draw() % 8]);
+    for (std::size_t b = 0; b < kBankCount; ++b) {
+      for (const CPatch& patch : doc.Bank(b)) {
+        for (std::size_t i = 0; i < kParameterCount; ++i)
+          ASSERT_LT(patch.m_values[i], RangeOf(i)) << "bank " << b << ", parameter " << i;
+      }
+    }
+  }
 }
 
 TEST(ProcreationTest, ReplacesTheNextBankWithKChildrenPerParent) {

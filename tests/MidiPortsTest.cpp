@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "../bench/DumpFileMaker.h"
+#include "BankFile.h"
 #include "CInputDeviceMenu.h"
 #include "COutputDeviceMenu.h"
 #include "CPatchReceiver.h"
 #include "CPatchSender.h"
 #include "DeviceWatch.h"
 #include "FakeMidiLibrary.h"
+#include "InputFilter.h"
+#include "MemoryByteSource.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
@@ -330,6 +334,46 @@ TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
   Arrive(DumpOf(sent));
   EXPECT_EQ(doc.CurrentPatch().m_values, sent.m_values);
   EXPECT_EQ(doc.CurrentPatch().m_header, (std::array<std::uint8_t, 6>{0xF0, 0x33, 3, 4, 1, 0}));
+}
+
+// Streams of dumps with junk between them, as the benchmarks make them: what arrives over MIDI,
+// split into messages as the library splits it, gives the dumps that opening the same bytes as
+// a file gives, but for those junk happened to form from a manufacturer id on, with no start
+// byte, which a file takes and a MIDI message cannot be.
+TEST_F(ReceiverTest, TakesTheDumpsThatOpeningTheSameBytesAsAFileTakes) {
+  class Queue final : public MidiEventSink {
+   public:
+    explicit Queue(std::deque<MidiEvent>& events) : m_events(events) {}
+    bool Push(const MidiEvent& event) override {
+      m_events.push_back(event);
+      return true;
+    }
+
+   private:
+    std::deque<MidiEvent>& m_events;
+  };
+  TempFolder folder;
+  const auto file = folder / "stream.syx";
+  for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+    SCOPED_TRACE(seed);
+    const bench::DumpFile made = bench::WriteDumpFile(file, 50'000, seed);
+    const Bytes bytes = ReadFile(file);
+    MemoryByteSource source(bytes);
+    DumpScanner scanner(source);
+    std::vector<std::array<std::uint8_t, kParameterCount>> opened;
+    for (CPatch patch; scanner.Next(patch);) {
+      if (scanner.DumpHeader()[0] == 0xF0) opened.push_back(patch.m_values);
+    }
+    doc.ClearBank(doc.CurrentBank());
+    Queue queue(library.ports.at(library.lastOpened).queue);
+    InputFilter(kDumpSize).Feed(bytes, queue);
+    library.ports.at(library.lastOpened).window->OnMidiInData();
+    std::vector<std::array<std::uint8_t, kParameterCount>> received;
+    for (const CPatch& patch : doc.Bank(doc.CurrentBank())) received.push_back(patch.m_values);
+    received.erase(received.begin());  // the placeholder
+    EXPECT_EQ(received.size(), made.dumps);
+    EXPECT_TRUE(received == opened);
+  }
 }
 
 TEST_F(ReceiverTest, ModeSwitchesDropWhatArrivesWhileOffAndTheRestOfAnInterruptedDump) {
