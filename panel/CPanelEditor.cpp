@@ -16,9 +16,6 @@ constexpr int kHoverTop = 0;                         // hovering picks knobs str
 constexpr int kHoverBottom = 200;
 constexpr int kMorphMin = -127;
 constexpr int kMorphMax = 127;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kChannelMask = 0x0F;
 constexpr std::uint8_t kSyncBits = 0x03;
 constexpr std::uint8_t kOctaveShiftCount = CPatch::Range(kOctaveParameter);
 
@@ -47,10 +44,6 @@ void CPanelEditor::SelectSlot(int slot) {
 void CPanelEditor::SetCurrentParameter(int parameter) {
   assert(parameter >= 0 && parameter < static_cast<int>(kParameterCount));
   m_nCurParam = parameter;
-}
-
-std::uint8_t CPanelEditor::SlotChannelBits() const {
-  return static_cast<std::uint8_t>((m_doc.m_slotChannel[m_nSlot] - 1) & kChannelMask);
 }
 
 void CPanelEditor::InvalidatePanel() {
@@ -153,8 +146,8 @@ bool CPanelEditor::PressButtons(PanelPoint point) {
   if (c[kTrigButton].m_hitRect.Contains(point)) {
     m_bNoteOn = true;
     m_tables.controls[kTrigButton].m_state = 1;
-    m_noteChannelBits = SlotChannelBits();
-    m_host.SendShortMessage(kNoteOn | m_noteChannelBits, kTestNote, kTestVelocity);
+    const ShortMessage on = m_testNote.On(m_doc, m_nSlot);
+    m_host.SendShortMessage(on.status, on.data1, on.data2);
     InvalidatePanel();
   }
   if (c[kSendButton].m_hitRect.Contains(point)) m_host.SendPatch();
@@ -219,7 +212,8 @@ bool CPanelEditor::OnLButtonUp() {
     return false;
   }
   if (m_bNoteOn) {
-    m_host.SendShortMessage(kNoteOff | m_noteChannelBits, kTestNote, kTestVelocity);
+    const ShortMessage off = m_testNote.Off();
+    m_host.SendShortMessage(off.status, off.data1, off.data2);
     m_bNoteOn = false;
     m_tables.controls[kTrigButton].m_state = 0;
     InvalidatePanel();

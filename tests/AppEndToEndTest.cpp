@@ -377,8 +377,7 @@ TEST_F(AppEndToEndTest, SendsToTheInstrumentAndShowsTheDumpItSendsBack) {
   CPatch back;
   back.CopyFrom(m_doc.CurrentPatch());
   std::copy_n(sent.begin(), kHeaderSize, back.m_header.begin());
-  const Bytes notes = {0x9A, CPatchSender::kTestNote, CPatchSender::kTestVelocity,  // slot A: 11
-                       0x8A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};
+  const Bytes notes = {0x9A, 64, 64, 0x8A, 64, 64};  // key 64, velocity 64; slot A: channel 11
 
   ASSERT_NO_FATAL_FAILURE(StartEditor(opened));
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+s", "r"}));  // "&SysEx", "&Receive"
@@ -417,8 +416,8 @@ TEST_F(AppEndToEndTest, FollowsPortsThatComeAndGoAndAServerThatRestartsAndEndsHe
   const std::string name = "standin-" + std::to_string(::getpid());
   const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), m_doc.m_globalChannel, 0);
   const Bytes sent(dump.begin(), dump.end());
-  const Bytes noteOn = {0x9A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};  // slot A: 11
-  const Bytes noteOff = {0x8A, CPatchSender::kTestNote, CPatchSender::kTestVelocity};
+  const Bytes noteOn = {0x9A, 64, 64};  // key 64, velocity 64; slot A: channel 11
+  const Bytes noteOff = {0x8A, 64, 64};
   // The instrument plugged in, recording into a file of its own each time.
   int plugs = 0;
   std::filesystem::path record;
