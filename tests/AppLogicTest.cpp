@@ -163,10 +163,19 @@ TEST(StagedJobTest, BreedingInSlicesDrawsExactlyAsOneRun) {
   EXPECT_EQ(a.Draw(), b.Draw());
 }
 
-TEST(StagedJobTest, GenerationSizeCountsOnlyWhatIsBred) {
-  const std::tuple<std::size_t, int, std::uint64_t> cases[] = {
-      {1, 5, 0}, {3, 0, 0}, {3, -7, 0}, {3, 5, 15}, {100'000, 2'000'000'000, 200'000'000'000'000}};
-  for (auto [parents, perParent, size] : cases) EXPECT_EQ(GenerationSize(parents, perParent), size);
+TEST(StagedJobTest, AGenerationCountsOnlyWhatIsBredAndStopsAtTenMillion) {
+  using enum GenerationRefusal;
+  // clang-format off
+  const std::tuple<std::size_t, int, std::uint64_t, GenerationRefusal> cases[] = {
+      {1, 5, 0, NoChildren}, {3, 0, 0, NoChildren}, {3, -7, 0, NoChildren}, {3, 5, 15, None},
+      {2, 5'000'000, 10'000'000, None}, {2, 5'000'001, 10'000'002, TooLarge},
+      {100'000, 2'000'000'000, 200'000'000'000'000, TooLarge}};
+  // clang-format on
+  for (auto [parents, perParent, size, refusal] : cases) {
+    const GenerationPlan plan = PlanGeneration(parents, perParent);
+    EXPECT_EQ(plan.children, size) << parents << " x " << perParent;
+    EXPECT_EQ(plan.refusal, refusal) << parents << " x " << perParent;
+  }
 }
 
 TEST(StagedJobTest, LoadingInSlicesFindsWhatOneLoadFindsAndChangesNothingUntilApplied) {
