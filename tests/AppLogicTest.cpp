@@ -64,7 +64,8 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
       {good, {}},
       {{"100", "4000", "1", "16", "1", "16", "1"}, {}},
       {{"100", "0", "1", "16", "1", "16", "1"}, PrefField::Children},  // would only wipe a bank
-      {{"0", "5", "11", "12", "13", "14", "16"}, PrefField::Mutation},
+      {{"0", "5", "11", "12", "13", "14", "16"}, {}},                  // crossovers alone
+      {{"-1", "5", "11", "12", "13", "14", "16"}, PrefField::Mutation},
       {{"101", "x", "0", "12", "13", "14", "16"}, PrefField::Mutation},
       {{"1", "five", "0", "12", "13", "14", "16"}, PrefField::Children},
       {{"1", "5", "17", "12", "13", "14", "16"}, PrefField::SlotA},
@@ -80,6 +81,7 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
       EXPECT_EQ(refusal->field, *c.refused);
       EXPECT_EQ(prefs.numbers, Preferences{}.numbers) << "a refusal changes nothing";
     } else {
+      EXPECT_EQ(prefs[PrefField::Mutation], std::stoi(c.texts[0]));
       EXPECT_EQ(prefs[PrefField::Children], std::stoi(c.texts[1]));
       EXPECT_TRUE(prefs.explodeSyx);
     }
@@ -89,6 +91,8 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
             "\"Global MIDI channel\" must be a whole number from 1 to 16.");
   EXPECT_EQ(CheckPreferenceTexts(Texts{"1", "-1", "11", "12", "13", "14", "16"}, prefs)->message,
             "\"Nr of children per parent\" must be a whole number of 1 or more.");
+  EXPECT_EQ(CheckPreferenceTexts(Texts{"101", "5", "11", "12", "13", "14", "16"}, prefs)->message,
+            "\"Chance of mutation (percent)\" must be a whole number from 0 to 100.");
 }
 
 TEST(RecentFileListTest, NewestFirstEachOnceAtMostFour) {
