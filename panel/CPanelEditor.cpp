@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <cassert>
 
+#include "PanelDisplays.h"
 #include "PanelLamps.h"
 
 namespace zephyl {
 
 namespace {
 
-constexpr PanelRect kDisplays{0, 150, 150, 300};     // value, bank and patch numbers
-constexpr PanelRect kValueDisplay{0, 160, 50, 200};  // redrawn on every drag step
-constexpr PanelRect kHoverDisplay{0, 168, 50, 200};  // redrawn when the pointer picks a knob
-constexpr int kHoverTop = 0;                         // hovering picks knobs strictly inside
+constexpr int kHoverTop = 0;  // hovering picks knobs strictly inside
 constexpr int kHoverBottom = 200;
 constexpr int kMorphMin = -127;
 constexpr int kMorphMax = 127;
@@ -52,10 +50,17 @@ void CPanelEditor::InvalidatePanel() {
   m_host.Invalidate(c[kSemitonesParameter].m_indicatorRect);
   for (std::size_t b = kFirstButton; b <= kTrigButton; ++b) m_host.Invalidate(c[b].m_indicatorRect);
   for (const CPanelControl& slot : m_tables.slotButtons) m_host.Invalidate(SlotRedrawRect(slot));
-  m_host.Invalidate(kDisplays);
+  for (const PanelDisplay& display : {kValueDisplay, kBankDisplay, kPatchDisplay}) {
+    m_host.Invalidate(display.area);
+  }
   // Lights that reach beyond the areas above; without these their edges would stay stale.
   m_host.Invalidate(LampRect(SemitoneOctaveLamp(c[kSemitonesParameter])));
   m_host.Invalidate(LampRect(SyncLamp(c[kSyncParameter], 0)));
+  for (int shift = 0; shift < kOctaveShiftLampCount; ++shift) {
+    m_host.Invalidate(LampRect(OctaveShiftLamp(c[kOctaveParameter], shift)));
+  }
+  for (const CPanelControl& slot : m_tables.slotButtons)
+    m_host.Invalidate(LampRect(LampAbove(slot)));
 }
 
 bool CPanelEditor::EditsValues(PanelPoint point) const {
@@ -163,7 +168,7 @@ bool CPanelEditor::OnMouseMove(PanelPoint point) {
   for (std::size_t k = 0; k < kKnobCount; ++k) {
     if (!m_tables.controls[k].m_hitRect.Contains(point)) continue;
     m_nCurParam = static_cast<int>(k + (MorphMode() ? kKnobCount : 0));
-    m_host.Invalidate(kHoverDisplay);
+    m_host.Invalidate(kValueDisplay.area);
     return false;
   }
   return true;
@@ -190,7 +195,7 @@ void CPanelEditor::Drag(int y) {
       m_host.Invalidate(LampRect(SemitoneOctaveLamp(c[p])));
     }
     m_host.Invalidate(c[p].m_hitRect);
-    m_host.Invalidate(kValueDisplay);
+    m_host.Invalidate(kValueDisplay.area);
     if (value != old) m_host.PatchValuesChanged();
   } else if (p < kSwitchFirst) {
     std::uint8_t& value = Value(p);
@@ -199,7 +204,7 @@ void CPanelEditor::Drag(int y) {
     if (!moves) return;
     value = static_cast<std::uint8_t>(std::clamp<long long>(v - down, kMorphMin, kMorphMax));
     m_host.Invalidate(c[p - kMorphFirst].m_hitRect);
-    m_host.Invalidate(kValueDisplay);
+    m_host.Invalidate(kValueDisplay.area);
     m_host.PatchValuesChanged();
   }
 }

@@ -26,10 +26,10 @@ class RecordingPanelHost final : public PanelHost {
   void PatchValuesChanged() override { ++valueChanges; }
   void PatchEditFinished() override { onFinished(); }
 
-  // Whole-panel repaints, told apart by the display area only they include.
+  // Whole-panel repaints, told apart by the patch display, which only they include.
   int PanelRepaints() const {
     return static_cast<int>(
-        std::count(invalidated.begin(), invalidated.end(), PanelRect{0, 150, 150, 300}));
+        std::count(invalidated.begin(), invalidated.end(), PanelRect{10, 220, 150, 246}));
   }
   bool Covers(PanelPoint p) const {
     return std::any_of(invalidated.begin(), invalidated.end(),
@@ -189,7 +189,7 @@ TEST_F(PanelEditorTest, SpecialButtonsAndEmptyPlaces) {
 }
 
 TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmountsAndRedrawWhatMoved) {
-  const PanelRect value{0, 160, 50, 200};
+  const PanelRect value{10, 160, 50, 186};  // the value display, its caption and number
   struct Case {
     const char* name;
     std::size_t knob;
@@ -357,8 +357,9 @@ TEST_F(PanelEditorTest, PanelRepaintCoversEveryLightAndPicture) {
       {253, 110, 266, 120},  // sync bit 1
       {7, 8, 20, 18},        // morph
       {7, 48, 20, 58},       // trig
-      {0, 170, 60, 186},     // value display
-      {0, 200, 60, 246},     // bank and patch numbers
+      {10, 160, 50, 186},    // value display: "-128  " at its widest
+      {10, 190, 50, 216},    // bank display
+      {10, 220, 80, 246},    // patch display, up to patch 9999
   };
   for (int k = 0; k < 5; ++k) drawn.push_back({55 + 15 * k, 197, 68 + 15 * k, 207});
   for (int s = 0; s < 4; ++s) drawn.push_back({53 + 20 * s, 168, 66 + 20 * s, 178});
