@@ -195,6 +195,24 @@ TEST(PatchCommandTest, EveryOperatorKeepsEveryValueInsideItsRange) {
   }
 }
 
+TEST_F(BankEditorTest, ProcreateRefusesAGenerationBeyondTheLimitAndLeavesTheNextBank) {
+  // 2 parents with 5,000,001 children each: one more than ten million.
+  Fill(2);
+  m_doc.AppendPatches(1, FilledPatches({9}));
+  for (int perParent : {5'000'001, 0}) {
+    m_doc.m_childrenPerParent = perParent;
+    EXPECT_FALSE(m_editor.Execute(BankCommand::Procreate).repaint);
+    EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9}) << perParent;
+    EXPECT_FALSE(m_history.CanUndo()) << perParent;
+  }
+  // The operation the command line uses refuses it too, before any draw.
+  ScriptedRandom random({0});
+  m_doc.m_childrenPerParent = 5'000'001;
+  EXPECT_EQ(Procreate(m_doc, random), GenerationRefusal::TooLarge);
+  EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9});
+  EXPECT_EQ(random.DrawCount(), 0u);
+}
+
 TEST(ProcreationTest, ReplacesTheNextBankWithKChildrenPerParent) {
   CQuensetDoc doc;
   doc.AppendPatches(0, FilledPatches({10, 20, 30}));
@@ -220,7 +238,7 @@ TEST(ProcreationTest, WithoutTwoParentsOrAnyChildrenTheNextBankIsOnlyCleared) {
     doc.AppendPatches(1, FilledPatches({1, 2}));
     doc.m_childrenPerParent = children;
     ScriptedRandom random({0});
-    Procreate(doc, random);
+    EXPECT_EQ(Procreate(doc, random), GenerationRefusal::NoChildren);
     EXPECT_EQ(Marks(doc.Bank(1)), std::vector<int>{0});
     EXPECT_TRUE(doc.IsPlaceholder(1));
     EXPECT_EQ(random.DrawCount(), 0u);

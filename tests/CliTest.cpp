@@ -71,6 +71,9 @@ TEST_F(CliTest, AWrongCommandLineExitsWith2AndSaysWhy) {
            "--patch: \"-1\" is not a whole number from 1 (patches are counted from 1)"},
           {"zephyl procreate two.zpf -o p.zpf --mutation 1.5",
            "\"1.5\" is not a whole percent from 0 to 100"},
+          {"zephyl procreate two.zpf -o p.zpf --mutation 101", "from 0 to 100"},
+          {"zephyl procreate two.zpf -o p.zpf --children 0",
+           "--children: \"0\" is not a whole number from 1 to"},
           {"zephyl receive -o r.zpf --timeout 0",
            "--timeout: \"0\" is not a whole number of seconds from 1 to"},
           {"zephyl receive -o r.zpf --count 2.5", "\"2.5\" is not a whole number from 1 to"},
@@ -138,6 +141,19 @@ TEST_F(CliTest, RenderNeedsNoDisplayAndDrawsTheChosenPatchAtTheChosenScale) {
   EXPECT_EQ(image.pixel(2 * 545, 2 * 5), qRgb(82, 82, 82));
   // The second patch's knob points to five o'clock: white low on its right.
   EXPECT_GT(qGray(image.pixel(2 * 434 + 1, 2 * 133 + 1)), 240);
+}
+
+TEST_F(CliTest, ProcreateAtNoMutationBreedsCrossoversAlone) {
+  // Children of two equal parents are their copies unless a parameter mutates.
+  WriteFile(Path("same.zpf"), DumpsOf({3, 3}));
+  cli::BreedOptions options;
+  options.children = 3;
+  options.mutation = 0;
+  ASSERT_EQ(cli::Procreate(Path("same.zpf"), Path("kids.zpf"), options, 7, Console()), 0);
+  EXPECT_EQ(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
+  options.mutation = 100;
+  ASSERT_EQ(cli::Procreate(Path("same.zpf"), Path("kids.zpf"), options, 7, Console()), 0);
+  EXPECT_NE(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
 }
 
 TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinksAndSeedsRepeatRuns) {

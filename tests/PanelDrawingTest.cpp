@@ -260,5 +260,16 @@ TEST_F(PanelDrawingTest, DoubleSizeScalesPicturesByWholePixelsAndDrawsTextSharp)
   EXPECT_GT(split, 50);
 }
 
+TEST(DibTest, AnEmptyPictureDrawsNothing) {
+  CDib empty;
+  QImage image(4, 4, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  QtPanelSurface surface(painter);
+  EXPECT_FALSE(empty.Draw(surface, 0, 0, 4, 4));
+  painter.end();
+  EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
+}
+
 }  // namespace
 }  // namespace zephyl::test
