@@ -41,87 +41,71 @@ class RecordingPanelHost final : public PanelHost {
   int valueChanges = 0;
 };
 
-// A surface that records what each draw call paints on each pixel: a picture its pixels, text a
-// mark of its character and colour over the character's cell (a blank: its background), a
-// line its pen's colour. No glyph of the panel's faces is wider than 5/8 of the font's cell; a
-// line covers its pen's width on either side. The panel starts grey, and pixels a little
-// outside it are kept too.
+// A surface that records what each draw call paints on each pixel of the panel and a margin
+// around it: a picture its pixels, text a mark of its character and colour over the
+// character's cell (a blank: the cell's background), a line its pen's width on either side.
+// No glyph of the panel's faces is wider than 5/8 of the font's cell. The panel starts grey.
+// A font is known by its cell height, a pen by its width.
 class RecordingSurface final : public PanelSurface {
  public:
   static constexpr int kMargin = 20;
-  static constexpr int kWidth = kPanelWidth + 2 * kMargin, kHeight = kPanelHeight + 2 * kMargin;
 
-  FontHandle CreateFont(const FontDesc& desc) override {
-    m_cellHeights.push_back(desc.cellHeight);
-    return static_cast<FontHandle>(m_cellHeights.size());
-  }
-  PenHandle CreatePen(int width, Rgb colour) override {
-    m_pens.emplace_back(width, colour);
-    return static_cast<PenHandle>(m_pens.size());
-  }
+  FontHandle CreateFont(const FontDesc& desc) override { return desc.cellHeight; }
+  PenHandle CreatePen(int width, Rgb) override { return width; }
   FontHandle SelectFont(FontHandle font) override { return std::exchange(m_font, font); }
   PenHandle SelectPen(PenHandle pen) override { return std::exchange(m_pen, pen); }
   void DeleteFont(FontHandle) override {}
   void DeletePen(PenHandle) override {}
-  void SetTextBackground(Rgb colour) override { m_background = colour; }
-  void SetTextColor(Rgb colour) override { m_colour = colour; }
+  void SetTextBackground(Rgb colour) override { m_background = Mark(colour); }
+  void SetTextColor(Rgb colour) override { m_colour = Mark(colour); }
   void SetTextAlign(TextAlign align) override { m_align = align; }
   void TextOut(int x, int y, std::string_view text) override {
-    const int height = m_font > 0 ? m_cellHeights[m_font - 1] : kDefaultCell;
-    const int width = height * 5 / 8;
-    const int count = static_cast<int>(text.size());
+    const int width = m_font * 5 / 8, count = static_cast<int>(text.size());
     const int left = m_align == TextAlign::TopCentre ? x - count * width / 2 : x;
     for (int i = 0; i < count; ++i) {
-      const std::uint64_t mark =
-          text[i] == ' ' ? kFill | Mark(m_background)
-                         : kText | Mark(m_colour) << 8 | static_cast<unsigned char>(text[i]);
-      Fill({left + i * width, y, left + (i + 1) * width, y + height},
+      const std::uint64_t mark = text[i] == ' ' ? m_background : kText | m_colour << 8 | text[i];
+      Fill({left + i * width, y, left + (i + 1) * width, y + m_font},
            [&](int, int) { return mark; });
     }
   }
   void MoveTo(int x, int y) override { m_at = {x, y}; }
   void LineTo(int x, int y) override {
-    const auto [width, colour] = m_pens.at(m_pen - 1);
-    Fill({std::min(m_at.x, x) - width, std::min(m_at.y, y) - width, std::max(m_at.x, x) + width,
-          std::max(m_at.y, y) + width},
-         [&](int, int) { return kLine | Mark(colour); });
+    Fill({std::min(m_at.x, x) - m_pen, std::min(m_at.y, y) - m_pen, std::max(m_at.x, x) + m_pen,
+          std::max(m_at.y, y) + m_pen},
+         [](int, int) { return kLine; });
     m_at = {x, y};
   }
   void DrawPicture(const PanelRect& to, const PictureImage& picture) override {
-    const int width = to.right - to.left, height = to.bottom - to.top;
     Fill(to, [&](int x, int y) {
-      return kPicture | picture.pixels[static_cast<std::size_t>(
-                            (y - to.top) * picture.height / height * picture.width +
-                            (x - to.left) * picture.width / width)];
+      return kPicture |
+             picture.pixels[static_cast<std::size_t>((y - to.top) * picture.width + x - to.left)];
     });
   }
 
   // What was painted last at (x, y) of the panel.
-  std::uint64_t At(int x, int y) const {
-    return m_pixels[static_cast<std::size_t>((y + kMargin) * kWidth + x + kMargin)];
-  }
+  std::uint64_t At(int x, int y) const { return m_pixels[Index(x, y)]; }
 
  private:
-  static constexpr int kDefaultCell = 16;
-  static constexpr std::uint64_t kFill = 1ull << 40, kPicture = 2ull << 40, kText = 3ull << 40,
-                                 kLine = 4ull << 40;
+  static constexpr int kWidth = kPanelWidth + 2 * kMargin, kHeight = kPanelHeight + 2 * kMargin;
+  static constexpr std::uint64_t kPicture = 1ull << 40, kText = 2ull << 40, kLine = 3ull << 40;
 
   static std::uint64_t Mark(Rgb c) { return std::uint64_t{c.r} << 16 | c.g << 8 | c.b; }
+  static std::size_t Index(int x, int y) {
+    return static_cast<std::size_t>((y + kMargin) * kWidth + x + kMargin);
+  }
   template <typename PixelAt>
   void Fill(const PanelRect& area, PixelAt pixelAt) {
     for (int y = std::max(area.top, -kMargin); y < std::min(area.bottom, kHeight - kMargin); ++y) {
       for (int x = std::max(area.left, -kMargin); x < std::min(area.right, kWidth - kMargin); ++x)
-        m_pixels[static_cast<std::size_t>((y + kMargin) * kWidth + x + kMargin)] = pixelAt(x, y);
+        m_pixels[Index(x, y)] = pixelAt(x, y);
     }
   }
 
   std::vector<std::uint64_t> m_pixels =
-      std::vector<std::uint64_t>(kWidth * kHeight, kFill | Mark(kPanelGrey));
-  std::vector<int> m_cellHeights;
-  std::vector<std::pair<int, Rgb>> m_pens;
+      std::vector<std::uint64_t>(kWidth * kHeight, Mark(kPanelGrey));
   FontHandle m_font = 0;
   PenHandle m_pen = 0;
-  Rgb m_colour, m_background;
+  std::uint64_t m_colour = 0, m_background = 0;
   TextAlign m_align = TextAlign::TopLeft;
   PanelPoint m_at;
 };
@@ -167,26 +151,17 @@ TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
   };
   // clang-format off
   const Case cases[] = {
-      {"wave wraps", {215, 35}, 50, 3, 0, 50},
-      {"wave steps", {295, 35}, 51, 1, 2, 51},
-      {"out of range wraps", {295, 85}, 54, 7, 0, 54},
-      {"filter", {505, 85}, 53, 4, 0, 53},
+      {"wave wraps", {215, 35}, 50, 3, 0, 50},           {"wave steps", {295, 35}, 51, 1, 2, 51},
+      {"out of range wraps", {295, 85}, 54, 7, 0, 54},   {"filter", {505, 85}, 53, 4, 0, 53},
       {"sync keeps dist", {255, 135}, 52, 0x13, 0x10, 52},
-      {"sync steps", {255, 135}, 52, 0x11, 0x12, 52},
-      {"dist on", {510, 135}, 52, 0x03, 0x13, 52},
-      {"dist off", {510, 135}, 52, 0x13, 0x03, 52},
-      {"octave up wraps", {100, 215}, 64, 4, 0, 64},
-      {"octave down wraps", {75, 215}, 64, 0, 4, 64},
-      {"both octave buttons", {90, 215}, 64, 2, 2, 64},
-      {"arp/dest leaves 8", {125, 85}, 65, 8, 7, 65},
-      {"arp/dest closes cycle", {125, 85}, 65, 6, 0, 65},
+      {"sync steps", {255, 135}, 52, 0x11, 0x12, 52},    {"dist on", {510, 135}, 52, 3, 0x13, 52},
+      {"dist off", {510, 135}, 52, 0x13, 0x03, 52},      {"octave up", {100, 215}, 64, 4, 0, 64},
+      {"octave down wraps", {75, 215}, 64, 0, 4, 64},    {"both", {90, 215}, 64, 2, 2, 64},
+      {"arp/dest leaves 8", {125, 85}, 65, 8, 7, 65},    {"closes cycle", {125, 85}, 65, 6, 0, 65},
       {"arp/dest second cycle", {125, 85}, 65, 7, 3, 65},
-      {"arp/dest keeps 9", {125, 85}, 65, 9, 9, 65},
-      {"arp off", {85, 85}, 65, 6, 8, 65},
-      {"arp on from 9", {85, 85}, 65, 9, 0, 65},
-      {"arp on from 4", {85, 85}, 65, 4, 0, 65},
-      {"voice", {275, 185}, 58, 2, 0, 58},
-      {"edge is outside", {231, 35}, 50, 1, 1, 7},
+      {"arp/dest keeps 9", {125, 85}, 65, 9, 9, 65},     {"arp off", {85, 85}, 65, 6, 8, 65},
+      {"arp on from 9", {85, 85}, 65, 9, 0, 65},         {"arp on", {85, 85}, 65, 4, 0, 65},
+      {"voice", {275, 185}, 58, 2, 0, 58},               {"edge is outside", {231, 35}, 50, 1, 1, 7},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -263,20 +238,15 @@ TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmounts) {
   };
   // clang-format off
   const Case cases[] = {
-      {"up to the range", 5, false, 120, {-30}, 127},
-      {"semitones up to 121", 0, false, 115, {-10}, 121},
-      {"down to zero", 5, false, 3, {10}, 0},
-      {"zero stays", 5, false, 0, {5}, 0},
-      {"up and back", 5, false, 60, {-10, -6}, 66},
+      {"up to the range", 5, false, 120, {-30}, 127}, {"down to zero", 5, false, 3, {10}, 0},
+      {"semitones up to 121", 0, false, 115, {-10}, 121}, {"zero stays", 5, false, 0, {5}, 0},
+      {"up and back", 5, false, 60, {-10, -6}, 66}, {"outside", 3, false, 0, {-1000}, 127},
       {"one pixel a step", 12, false, 60, {-1, -2, -3, -2}, 62},
       {"high byte reads negative, down stays", 5, false, 250, {10}, 250},
       {"high byte reads negative, up adds", 5, false, 250, {-10}, 4},
-      {"outside the view", 3, false, 0, {-1000}, 127},
-      {"morph down to -127", 5, true, 0x88, {20}, 0x81},
+      {"morph down to -127", 5, true, 0x88, {20}, 0x81}, {"freq", 3, true, 0, {-5}, 5},
       {"morph up stops at 127", 5, true, 127, {-3}, 127},
-      {"morph on freq", 3, true, 0, {-5}, 5},
-      {"morph below zero", 3, true, 2, {6}, 0xFC},
-      {"morph from -128 up", 3, true, 0x80, {-1}, 0x81},
+      {"morph below zero", 3, true, 2, {6}, 0xFC}, {"from -128", 3, true, 0x80, {-1}, 0x81},
   };
   // clang-format on
   for (const Case& c : cases) {
