@@ -389,6 +389,9 @@ class EditRepaintTest : public PanelEditorTest {
     m_host.invalidated.clear();
     edit();
     const RecordingSurface after = Draw();
+    for (const PanelRect& r : m_host.invalidated)
+      ASSERT_TRUE(r.right <= kPanelWidth && r.bottom <= kPanelHeight)
+          << what << ": beyond the panel";
     constexpr int kMargin = RecordingSurface::kMargin;
     for (int y = -kMargin; y < kPanelHeight + kMargin; ++y) {
       for (int x = -kMargin; x < kPanelWidth + kMargin; ++x) {
@@ -402,6 +405,7 @@ class EditRepaintTest : public PanelEditorTest {
 };
 
 TEST_F(EditRepaintTest, EveryEditRepaintsAllItChangesOnThePanel) {
+  m_doc.AppendPatches(4, std::vector<CPatch>(999));
   for (std::uint32_t seed = 0; seed < 8; ++seed) {
     SeededRandom random(seed);
     for (std::size_t i = 0; i < kParameterCount; ++i)
@@ -437,6 +441,10 @@ TEST_F(EditRepaintTest, EveryEditRepaintsAllItChangesOnThePanel) {
       ExpectRepaintCovers("the blink timer",
                           [&] { m_editor.OnTimer(CPanelEditor::kBlinkTimerId); });
     }
+    ExpectRepaintCovers("another bank shown, as a command shows it", [&] {
+      m_doc.SetCurrentBank(4 - m_doc.CurrentBank());
+      m_editor.InvalidatePanel();
+    });
   }
 }
 
