@@ -140,7 +140,8 @@ TEST(PatchTest, CrossoverDrawsParentThenMutationThenValue) {
   for (std::size_t i = 0; i < kParameterCount; ++i) {
     const int inherited = i % 2 == 0 ? 10 : 20;
     const bool mutated = i % 3 == 0 && i != kGainParameter;
-    EXPECT_EQ(child.m_values[i], mutated ? (1000 + i) % CPatch::Range(i) : inherited) << i;
+    EXPECT_EQ(child.m_values[i], mutated ? (1000 + static_cast<int>(i)) % RangeOf(i) : inherited)
+        << i;
   }
   EXPECT_EQ(child.m_header, CPatch::kDefaultHeader);
 }
