@@ -77,7 +77,6 @@ CQuensetView::CQuensetView(CQuensetDoc& doc, UndoHistory& history, UserPrompts& 
       m_runner(runner),
       m_random(seed),
       m_editor(doc, m_random, history),
-      m_midi(midi),
       m_sender(midi),
       m_receiver(midi),
       m_watch(midi, m_inputMenu, m_outputMenu, m_receiver, m_sender,
