@@ -221,25 +221,6 @@ TEST_F(PanelDrawingTest, PicturesByValueAndNothingOutsideTheSet) {
   }
 }
 
-TEST_F(PanelDrawingTest, FramesButtonsLogoAndBackground) {
-  const QImage image = Render();
-  const QRgb gold = qRgb(220, 190, 10);
-  // Each frame's edges, a two-pixel line.
-  for (PanelPoint p :
-       {PanelPoint{100, 7}, {100, 6}, {30, 30}, {190, 30}, {100, 54}, {260, 154}, {530, 100}}) {
-    EXPECT_EQ(image.pixel(p.x, p.y), gold) << p.x << "," << p.y;
-  }
-  EXPECT_NE(image.pixel(100, 9), gold);
-  EXPECT_EQ(image.pixel(545, 5), Qt(kPanelGrey));
-  EXPECT_EQ(image.pixel(140, 248), Qt(kPanelGrey));
-  EXPECT_TRUE(Shows(image, s_pictures.logo, 330, 160));
-  for (std::size_t b : {50u, 64u, 68u, 69u, 72u}) {
-    const CPanelControl& c = m_editor.Tables().controls[b];
-    EXPECT_TRUE(Shows(image, s_pictures.button, c.m_x, c.m_y)) << b;
-  }
-  EXPECT_TRUE(Shows(image, s_pictures.button, 110, 180)) << "slot D";
-}
-
 TEST_F(PanelDrawingTest, TextSitsInAnOpaqueCellOfItsFontsHeight) {
   for (const FontDesc& font : {FontDesc{"Arial", 16, 600}, FontDesc{"Arial", 12, 500}}) {
     // Painted on black to see the cell.
@@ -278,17 +259,6 @@ TEST_F(PanelDrawingTest, DoubleSizeScalesPicturesByWholePixelsAndDrawsTextSharp)
     }
   }
   EXPECT_GT(split, 50);
-}
-
-TEST(DibTest, AnEmptyPictureDrawsNothing) {
-  CDib empty;
-  QImage image(4, 4, QImage::Format_RGB32);
-  image.fill(Qt::black);
-  QPainter painter(&image);
-  QtPanelSurface surface(painter);
-  EXPECT_FALSE(empty.Draw(surface, 0, 0, 4, 4));
-  painter.end();
-  EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
 }
 
 }  // namespace
