@@ -109,21 +109,6 @@ TEST(PatchTest, BufferedReadAgreesWithByteByByteReadingAtAnyChunkSize) {
   }
 }
 
-TEST(PatchTest, InvertMirrorsAndRandomizeDrawsOncePerParameter) {
-  CPatch patch;
-  patch.Invert();
-  for (auto [i, value] : {std::pair{0, 120}, {49, 126}, {52, 31}, {65, 8}})
-    EXPECT_EQ(patch.m_values[i], value) << i;
-  patch.Invert();
-  EXPECT_EQ(patch.m_values, CPatch{}.m_values);
-
-  ScriptedRandom top({126});
-  patch.Randomize(top);
-  EXPECT_EQ(top.DrawCount(), kParameterCount);
-  EXPECT_EQ(patch.m_values[0], 126 % 121);
-  EXPECT_EQ(patch.m_values[1], 126);  // 127 values: 126 is the largest
-}
-
 TEST(PatchTest, CrossoverDrawsParentThenMutationThenValue) {
   std::vector<std::uint32_t> draws;
   for (std::size_t i = 0; i < kParameterCount; ++i) {
