@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <random>
 
 #include "BankFile.h"
 #include "Explode.h"
@@ -31,12 +30,6 @@ std::string FileErrorOf(Run run) {
     return error.what();
   }
   return {};
-}
-
-mode_t Mode(const fs::path& path) {
-  struct stat info {};
-  ::stat(path.c_str(), &info);
-  return info.st_mode & 0777;
 }
 
 // A save's temporary file is named after its target, with a dot and six characters more.
@@ -123,43 +116,6 @@ TEST(BankFileTest, HugeJunkIsScannedInBoundedChunks) {
   EXPECT_LE(pipe.largestRead, CArchive::kChunkSize);
 }
 
-// A pipe does not know where it ends, yet must leave a final stretch shorter than a dump
-// unscanned just as a file does, and find the same dumps at the same places.
-TEST(BankFileTest, AStreamGivesWhatAFileOfTheSameBytesGives) {
-  std::mt19937 gen(2024);
-  const Bytes dump = DumpOf(FilledPatch(5));
-  const Bytes bare(dump.begin() + 1, dump.end());  // begins at its manufacturer id: 138 bytes
-  std::vector<Bytes> streams = {bare, Concat({dump, bare}), Concat({bare, Junk(1)}),
-                                Concat({Junk(1), bare}), Concat({dump, Junk(1), bare})};
-  for (int round = 0; round < 300; ++round) {
-    Bytes stream;
-    for (int piece = gen() % 6; piece-- > 0;) {
-      const Bytes& whole = gen() % 2 ? dump : bare;
-      stream.insert(stream.end(), whole.begin(),
-                    whole.begin() + (gen() % 4 ? whole.size() : gen() % 139));
-      stream.insert(stream.end(), gen() % 3, static_cast<std::uint8_t>(gen() % 2 ? 0x33 : 0xF0));
-    }
-    streams.push_back(stream);
-  }
-  using Found = std::tuple<std::uint64_t, std::array<std::uint8_t, kHeaderSize>,
-                           std::array<std::uint8_t, kParameterCount>>;
-  const auto scanAll = [](DumpScanner&& scanner) {
-    std::vector<Found> found;
-    for (CPatch patch; scanner.Next(patch);) {
-      found.emplace_back(scanner.DumpStart(), scanner.DumpHeader(), patch.m_values);
-    }
-    return std::pair(found, scanner.BytesSkipped());
-  };
-  for (const Bytes& stream : streams) {
-    MemoryByteSource file(stream);
-    const auto expected = scanAll(DumpScanner(file));
-    for (std::size_t piece : {1, 138, 139, 5000}) {
-      TrickleSource pipe(stream, piece);
-      ASSERT_EQ(scanAll(DumpScanner(pipe)), expected) << stream.size() << " bytes, " << piece;
-    }
-  }
-}
-
 TEST(BankFileTest, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
   TempFolder folder;
   WriteFile(folder / "keep.zpf", DumpsOf({8, 9}));
@@ -203,7 +159,7 @@ TEST(BankFileTest, SavingThroughLinksReplacesTheFinalTargetKeepingItsModeAndTheL
     EXPECT_EQ(ReadFile(folder / c.target), DumpsOf({1, 2}));
     for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(folder / link.first));
     if (c.target != "other/new.zpf") {
-      EXPECT_EQ(Mode(folder / c.target), 0640u);
+      EXPECT_EQ(fs::status(folder / c.target).permissions(), fs::perms{0640});
     }
     EXPECT_FALSE(HoldsTemporaryFile(folder.Path()));
   }
