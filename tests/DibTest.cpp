@@ -217,7 +217,7 @@ TEST(DibTest, WritesABmpThatReadsBack) {
 
   FailingSink failing;
   EXPECT_FALSE(read.Write(failing, messages));
-  // An empty picture has no size, writes nothing and draws nothing.
+  // An empty picture has no size and writes nothing.
   CDib empty;
   EXPECT_FALSE(empty.Write(sink, messages));
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"write error", "write error"}));

@@ -42,11 +42,8 @@ int RangeOf(std::size_t p) {
 
 std::vector<BankSnapshot> Snapshot(const CQuensetDoc& doc) {
   std::vector<BankSnapshot> banks;
-  for (std::size_t b = 0; b < kBankCount; ++b) {
-    BankSnapshot bank{{}, doc.Marks(b), doc.FilePath(b)};
-    for (const CPatch& patch : doc.Bank(b)) bank.dumps = Concat({bank.dumps, DumpOf(patch)});
-    banks.push_back(bank);
-  }
+  for (std::size_t b = 0; b < kBankCount; ++b)
+    banks.push_back({DumpsOf(doc.Bank(b)), doc.Marks(b), doc.FilePath(b)});
   return banks;
 }
 
@@ -56,10 +53,7 @@ Bytes DumpsOf(std::initializer_list<int> values) {
 
 Bytes DumpsOf(const std::vector<CPatch>& patches) {
   Bytes all;
-  for (const CPatch& patch : patches) {
-    const Bytes dump = DumpOf(patch);
-    all.insert(all.end(), dump.begin(), dump.end());
-  }
+  for (const CPatch& patch : patches) std::ranges::copy(DumpOf(patch), std::back_inserter(all));
   return all;
 }
 

@@ -25,11 +25,6 @@ class UndoTest : public ::testing::Test {
     m_doc.AppendPatches(2, FilledPatches({6}));
   }
 
-  // Patches marked `marks` opened from c.zpf into `bank`, which takes the file when it has none.
-  void Open(std::size_t bank, std::initializer_list<int> marks, const char* file = "") {
-    m_history.Push(BankStep::Append(m_doc, bank, FilledPatches(marks), "Open c.zpf", file));
-  }
-
   CQuensetDoc m_doc;
   SeededRandom m_random{9};
   UndoHistory m_history;
@@ -42,6 +37,11 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
     return [this, bank, change] {
       m_doc.SetCurrentBank(bank);
       change();
+    };
+  };
+  const auto open = [this](std::size_t bank, std::vector<CPatch> patches, const char* file) {
+    return [=, this] {
+      m_history.Push(BankStep::Append(m_doc, bank, std::vector(patches), "Open c.zpf", file));
     };
   };
   struct Case {
@@ -62,13 +62,9 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
       {"Clear Bank", in(1, run(BankCommand::ClearBank)), 1},
       // The generation and the bank with the file it replaced, as one step.
       {"Procreate", run(BankCommand::Procreate), 1},
-      {"Open c.zpf",
-       in(3,
-          [this] {
-            Open(3, {7, 8}, "c.zpf");
-          }),
-       3},
-      {"Open c.zpf", in(1, [this] { Open(1, {7}); }), 1},
+      // Into a bank without a file, which takes c.zpf's, and into one that keeps its own.
+      {"Open c.zpf", open(3, FilledPatches({7, 8}), "c.zpf"), 3},
+      {"Open c.zpf", open(1, FilledPatches({7}), ""), 1},
       {"Receive Patch",
        [this] { m_history.Push(BankStep::InsertAfter(m_doc, FilledPatch(9), "Receive Patch")); },
        0},
