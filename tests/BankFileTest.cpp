@@ -173,19 +173,16 @@ TEST(BankFileTest, SavingThroughLinksReplacesTheFinalTargetKeepingItsModeAndTheL
   EXPECT_EQ(ReadFile(folder / "kept.syx"), DumpsOf({4}));
 }
 
-// As root, who may write anywhere, the folder's attempts run in a child that has given that up;
-// a file without write bits is refused to root as well.
-TEST(BankFileTest, AReadOnlyTargetOrFolderFailsNamingTheTargetAndKeepsEverything) {
+// As root, who may write anywhere, the attempts run in a child that has given that up. (A file
+// without write bits is refused to root as well: the command line's failures show it.)
+TEST(BankFileTest, AReadOnlyFolderFailsNamingTheTargetAndKeepsEverything) {
   TempFolder folder;
   const auto target = folder / "ro" / "bank.zpf";
-  const auto locked = folder / "locked.zpf";
   fs::create_directory(folder / "ro");
   WriteFile(target, DumpsOf({9}));
-  WriteFile(locked, DumpsOf({8}));
   fs::create_symlink("ro/bank.zpf", folder / "link.zpf");
   ::chmod(folder.Path().c_str(), 0777);
   ::chmod((folder / "ro").c_str(), 0555);
-  ::chmod(locked.c_str(), 0444);
   const pid_t child = ::fork();
   if (child == 0) {
     constexpr uid_t kNobody = 65534;
@@ -199,12 +196,8 @@ TEST(BankFileTest, AReadOnlyTargetOrFolderFailsNamingTheTargetAndKeepsEverything
   int status = -1;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  // The folder would let a new file take its place; its mode says no.
-  EXPECT_NE(FileErrorOf([&] { SaveBankFile(CQuensetDoc{}, locked); }).find(locked.string()),
-            std::string::npos);
   ::chmod((folder / "ro").c_str(), 0755);
   EXPECT_EQ(ReadFile(target), DumpsOf({9}));
-  EXPECT_EQ(ReadFile(locked), DumpsOf({8}));
   EXPECT_FALSE(HoldsTemporaryFile(folder.Path()));
   EXPECT_TRUE(fs::is_symlink(folder / "link.zpf"));
 }
