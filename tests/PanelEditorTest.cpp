@@ -113,10 +113,10 @@ class PanelEditorTest : public ::testing::Test {
   std::uint8_t& Value(std::size_t p) { return m_doc.CurrentPatch().m_values[p]; }
   const CPanelControl& Control(std::size_t i) const { return m_editor.Tables().controls[i]; }
   // The middle of a control, where a musician clicks.
-  PanelPoint Centre(std::size_t control) const {
-    const PanelRect& r = Control(control).m_hitRect;
+  static PanelPoint Centre(const PanelRect& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
+  PanelPoint Centre(std::size_t control) const { return Centre(Control(control).m_hitRect); }
   void Click(PanelPoint p) {
     m_editor.OnLButtonDown(p);
     m_editor.OnLButtonUp();
@@ -403,12 +403,8 @@ TEST_F(EditRepaintTest, EveryEditRepaintsAllItChangesOnThePanel) {
       ExpectRepaintCovers(button + " pressed", [&] { m_editor.OnLButtonDown(Centre(b)); });
       ExpectRepaintCovers(button + " released", [&] { m_editor.OnLButtonUp(); });
     }
-    for (const CPanelControl& slot : m_editor.Tables().slotButtons) {
-      const PanelRect& r = slot.m_hitRect;
-      ExpectRepaintCovers("a slot chosen", [&] {
-        m_editor.OnLButtonDown({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-      });
-    }
+    for (const CPanelControl& slot : m_editor.Tables().slotButtons)
+      ExpectRepaintCovers("a slot chosen", [&] { m_editor.OnLButtonDown(Centre(slot.m_hitRect)); });
     for (int tick = 0; tick < 3; ++tick) {
       ExpectRepaintCovers("the blink timer",
                           [&] { m_editor.OnTimer(CPanelEditor::kBlinkTimerId); });

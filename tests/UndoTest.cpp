@@ -32,11 +32,10 @@ class UndoTest : public ::testing::Test {
 };
 
 TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
-  const auto run = [this](BankCommand c) { return [this, c] { m_editor.Execute(c); }; };
-  const auto in = [this](std::size_t bank, std::function<void()> change) {
-    return [this, bank, change] {
+  const auto run = [this](BankCommand c, std::size_t bank = 0) {
+    return [this, c, bank] {
       m_doc.SetCurrentBank(bank);
-      change();
+      m_editor.Execute(c);
     };
   };
   const auto open = [this](std::size_t bank, std::vector<CPatch> patches, const char* file) {
@@ -51,7 +50,7 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
   };
   const Case cases[] = {
       {"Delete Patch", run(BankCommand::Delete), 0},
-      {"Delete Patch", in(2, run(BankCommand::Delete)), 2},  // the only patch
+      {"Delete Patch", run(BankCommand::Delete, 2), 2},  // the only patch
       {"Cut", run(BankCommand::Cut), 0},
       {"Paste", run(BankCommand::Paste), 0},
       {"New Patch", run(BankCommand::NewPatch), 0},
@@ -59,7 +58,7 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
       {"Invert Patch", run(BankCommand::InvertPatch), 0},
       {"Modify Patch", run(BankCommand::ModifyPatch), 0},
       {"Random Patch", run(BankCommand::RandomPatch), 0},
-      {"Clear Bank", in(1, run(BankCommand::ClearBank)), 1},
+      {"Clear Bank", run(BankCommand::ClearBank, 1), 1},
       // The generation and the bank with the file it replaced, as one step.
       {"Procreate", run(BankCommand::Procreate), 1},
       // Into a bank without a file, which takes c.zpf's, and into one that keeps its own.
