@@ -9,7 +9,7 @@
 namespace zephyl::test {
 namespace {
 
-TEST(DocumentTest, DeleteMakesTheNextPatchCurrentAndNeverEmptiesABank) {
+TEST(DocumentTest, DeleteMakesTheNextPatchCurrentNeverEmptiesABankAndEndsThePlaceholder) {
   CQuensetDoc doc;
   doc.AppendPatches(0, FilledPatches({1, 2, 3}));
   doc.SetCurrentIndex(0, 1);
@@ -24,6 +24,12 @@ TEST(DocumentTest, DeleteMakesTheNextPatchCurrentAndNeverEmptiesABank) {
   doc.ClearBank(0);
   doc.DeletePatch(0);
   EXPECT_TRUE(doc.IsPlaceholder(0));
+  // A deleted placeholder is gone for good: appending then removes nothing.
+  doc.InsertCopyAfter(FilledPatch(7));
+  doc.SetCurrentIndex(0, 0);
+  doc.DeletePatch(0);
+  doc.AppendPatches(0, FilledPatches({1}));
+  EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{7, 1}));
 }
 
 TEST(DocumentTest, InsertedCopiesBecomeCurrentWithProgramByteZeroAndTheirOwnEndByte) {
@@ -40,17 +46,6 @@ TEST(DocumentTest, InsertedCopiesBecomeCurrentWithProgramByteZeroAndTheirOwnEndB
   doc.AppendNewPatch();
   EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{1, 8, 9, 2, 0}));
   EXPECT_EQ(doc.CurrentIndex(0), 4u);
-}
-
-// Pasted in front of the placeholder, a patch stays when a load replaces the placeholder (as
-// the bank file tests show); once the placeholder itself was deleted nothing is removed.
-TEST(DocumentTest, AppendingAfterThePlaceholderWasDeletedRemovesNothing) {
-  CQuensetDoc doc;
-  doc.InsertCopyAfter(FilledPatch(7));
-  doc.SetCurrentIndex(0, 0);
-  doc.DeletePatch(0);
-  doc.AppendPatches(0, FilledPatches({1}));
-  EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{7, 1}));
 }
 
 class BankEditorTest : public ::testing::Test {
