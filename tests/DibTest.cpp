@@ -210,9 +210,7 @@ TEST(DibTest, WritesABmpThatReadsBack) {
   CDib read;
   ASSERT_TRUE(read.Read(source, messages, 7));
   EXPECT_EQ(read.GetSize(), (CDib::Size{33, 13}));
-  EXPECT_EQ(read.ColorEntries(), 16);
   EXPECT_EQ(read.PixelAt(32, 0), attached.PixelAt(32, 0));
-  EXPECT_EQ(read.PixelAt(0, 5), Argb(81, 80, 80));
   EXPECT_TRUE(messages.shown.empty());
 
   FailingSink failing;
