@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "InputFilter.h"
-#include "MainLoop.h"
 #include "OutputAssembler.h"
 #include "OutputPacer.h"
 #include "SendOnEdit.h"
@@ -44,7 +41,6 @@ TEST(InputFilterTest, BytesBecomeEventsAndWhatCannotBeTakenInGoesAtOnce) {
   };
   // clang-format off
   const Case cases[] = {
-      {"a message", {{0xF0, 0x33, 0xF7}}, "F0:F0 F0:33 F0:F7 "},
       {"short messages, running status; no clock", {{0x90, 64, 100, 65, 0}, {0xC0, 5}, {0xF8, 0xFA}},
        "90 40 64 90 41 00 C0 05 00 FA 00 00 "},
       {"chunks of one message, a clock tick between",
@@ -182,22 +178,6 @@ TEST(SendOnEditTest, EditsSendAtMostEveryIntervalAndTheLastOneAlways) {
               step.due)
         << "at " << step.ms << " ms";
   }
-}
-
-TEST(MainLoopTest, RunsTasksFromOtherThreadsInOrderUntilDoneOrTimeout) {
-  MainLoop loop;
-  std::vector<int> ran, expected;
-  std::thread poster([&] {
-    for (int i = 0; i < 100; ++i) loop.Post([&ran, i] { ran.push_back(i); });
-  });
-  EXPECT_TRUE(loop.RunUntil([&] { return ran.size() == 100; }, 10s));
-  poster.join();
-  for (int i = 0; i < 100; ++i) expected.push_back(i);
-  EXPECT_EQ(ran, expected);
-  EXPECT_FALSE(loop.RunUntil([] { return false; }, 1ms));
-  loop.Post([&] { ran.clear(); });
-  loop.RunPending();
-  EXPECT_TRUE(ran.empty());
 }
 
 }  // namespace
