@@ -307,10 +307,8 @@ TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
     EXPECT_EQ(view.redraws, static_cast<int>(c.bank.size()) - 1);
     EXPECT_LE(doc.m_transferBuf.size(), kDumpSize + CPatchReceiver::kGrowStep);
   }
-  // Every value whole; the header as sent, but for the program byte, which a copy never carries.
-  CPatch sent;
-  for (std::size_t i = 0; i < kParameterCount; ++i)
-    sent.m_values[i] = static_cast<std::uint8_t>(0xAB + 37 * i);
+  // The header as sent, but for the program byte, which a copy never carries.
+  CPatch sent = FilledPatch(5);
   sent.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x07};
   Arrive(DumpOf(sent));
   EXPECT_EQ(doc.CurrentPatch().m_values, sent.m_values);
