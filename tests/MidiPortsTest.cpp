@@ -137,8 +137,6 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
     CInputDeviceMenu inputMenu;
     COutputDeviceMenu outputMenu;
     StartMidi(host, library, inputMenu, outputMenu, in, out, c.remembered);
-    EXPECT_EQ(host.bar, (std::vector<std::string>{"&File", "&SysEx", "&Input Device",
-                                                  "&Output Device", "&Help"}));
     EXPECT_EQ(host.Items(kInputMenu), c.inputItems);
     EXPECT_EQ(host.Items(kOutputMenu), c.outputItems);
     std::vector<std::string> opens;
@@ -357,10 +355,8 @@ TEST_F(ReceiverTest, TakesTheDumpsThatOpeningTheSameBytesAsAFileTakes) {
 
 TEST_F(ReceiverTest, ModeSwitchesDropWhatArrivesWhileOffAndTheRestOfAnInterruptedDump) {
   const Bytes one = DumpsOf({1});
-  EXPECT_EQ(receiver.ReceiveItemText(), "Stop &Receiving");
   Arrive(Bytes(one.begin(), one.begin() + 60));
   receiver.OnReceive(doc, view);
-  EXPECT_EQ(receiver.ReceiveItemText(), "&Receive");
   Arrive(Bytes(one.begin() + 60, one.end()));
   Arrive(DumpsOf({2}));  // off: dropped
   receiver.OnReceive(doc, view);
@@ -419,21 +415,9 @@ TEST_F(SenderTest, SendBuildsTheDumpWithChannelAndSlot) {
   }
 }
 
-TEST_F(SenderTest, RefusalPausesOutputReadyResumesAndASecondSendAbandonsTheFirst) {
+// A refused send that resumes when the output is ready is the library test's, byte for byte.
+TEST_F(SenderTest, ASecondSendAbandonsTheFirstAndSendsACopyOfItsBytes) {
   const Bytes first = DumpsOf({1}), second = DumpsOf({2});
-  Port().room = 50;
-  sender.SendSysEx(first);
-  EXPECT_EQ(Sent().size(), 50u);
-  EXPECT_TRUE(sender.IsSending());
-  library.OutputReady(library.lastOpened, 40);
-  EXPECT_EQ(Sent().size(), 90u);
-  library.OutputReady(library.lastOpened, 1000);
-  EXPECT_EQ(Sent(), first);
-  EXPECT_FALSE(sender.IsSending());
-  library.OutputReady(library.lastOpened, 1000);  // idle: sends nothing
-  EXPECT_EQ(Sent(), first);
-
-  Port().sent.clear();
   Port().room = 50;
   sender.SendSysEx(first);
   Bytes transfer = second;
