@@ -94,10 +94,7 @@ class FakeMidiLibrary final : public MidiLibrary {
   std::uint64_t DroppedMidiIn(MidiHandle) override { return 0; }
   std::uint64_t OversizeMidiIn(MidiHandle) override { return 0; }
   void SetPortsListener(MidiPortsListener* l) override { listener = l; }
-  // The system's ports changed: the listener hears of it.
-  void PortsChanged() {
-    if (listener != nullptr) listener->OnMidiPortsChanged();
-  }
+  void PortsChanged() { listener->OnMidiPortsChanged(); }  // the system's ports changed
   MidiPortsListener* listener = nullptr;
 
  private:

@@ -21,10 +21,18 @@ using namespace std::chrono_literals;
 constexpr auto kCommandTimeout = 20s;
 constexpr std::size_t kManyDumps = 400;
 
-class NoView final : public PatchView {
- public:
-  void InvalidateAll() override {}
-};
+::testing::AssertionResult Says(const std::string& output, const std::string& text) {
+  if (output.find(text) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << text << "\" in:\n" << output;
+}
+
+// What `said` quotes after `lead`, which ends with the opening quote; empty when it is not said.
+std::string QuotedAfter(const std::string& said, const std::string& lead) {
+  const auto at = said.find(lead);
+  if (at == std::string::npos) return {};
+  const auto from = at + lead.size();
+  return said.substr(from, said.find('"', from) - from);
+}
 
 class MidiEndToEndTest : public ::testing::Test {
  protected:
@@ -44,12 +52,11 @@ class MidiEndToEndTest : public ::testing::Test {
     args.insert(args.end(), {"--api", "jack"});
     return std::make_unique<SpawnedProgram>(args, m_folder.Path(), label, env);
   }
-  // Runs zephyl-cli to its end; -1 when it hangs.
-  int RunCli(const std::vector<std::string>& args, std::string* err = nullptr) {
+  // Runs zephyl-cli to its end, expecting `status`, and returns its standard error.
+  std::string RunCli(const std::vector<std::string>& args, int status = 0) {
     auto cli = StartCli(args);
-    const auto status = cli->Wait(kCommandTimeout);
-    if (err != nullptr) *err = cli->Err();
-    return status.value_or(-1);
+    EXPECT_EQ(cli->Wait(kCommandTimeout).value_or(-1), status) << cli->Err();
+    return cli->Err();
   }
   // Waits until the recording holds `size` bytes, or a while longer, and returns it.
   Bytes Recorded(std::size_t size) {
@@ -77,77 +84,51 @@ class MidiEndToEndTest : public ::testing::Test {
 
 TEST_F(MidiEndToEndTest, SendDeliversDumpsByteForByteOrSaysWhyItCannot) {
   const auto patches = WriteBank(kManyDumps);
-  std::string err;
-  EXPECT_EQ(RunCli({"receive", "-o", Path("x.zpf"), "--port", "usb"}, &err), 1);
-  EXPECT_NE(err.find("There is no MIDI input port (API jack)"), std::string::npos) << err;
-
   const auto standIn = StartStandIn({"--record", Path("record.syx")});
-  ASSERT_EQ(RunCli({"send", Path("bank.zpf"), "--patch", "7", "--port", m_standIn, "--channel", "3",
-                    "--slot", "c"},
-                   &err),
-            0)
-      << err;
-  EXPECT_NE(err.find(m_standIn + ":in"), std::string::npos) << err;
+  EXPECT_TRUE(Says(RunCli({"send", Path("bank.zpf"), "--patch", "7", "--port", m_standIn,
+                           "--channel", "3", "--slot", "c"}),
+                   m_standIn + ":in"));
   Bytes one = DumpOf(patches[6]);
   one[kChannelByte] = 2;
   one[kProgramByte] = 2;
   EXPECT_EQ(Recorded(one.size()), one);
   // Every dump of the bank, as fast as the server takes them.
-  ASSERT_EQ(
-      RunCli({"send", Path("bank.zpf"), "--port", m_standIn.substr(2), "--no-pacing", "--gap", "0"},
-             &err),
-      0)
-      << err;
-  EXPECT_NE(err.find("400/400"), std::string::npos) << err;
+  EXPECT_TRUE(Says(RunCli({"send", Path("bank.zpf"), "--port", m_standIn.substr(2), "--no-pacing",
+                           "--gap", "0"}),
+                   "400/400"));
   const Bytes all = Concat({one, ReadFile(Path("bank.zpf"))});
   EXPECT_TRUE(Recorded(all.size()) == all)
       << "got " << ReadFile(Path("record.syx")).size() << " of " << all.size() << " bytes";
 
-  EXPECT_EQ(RunCli({"send", Path("bank.zpf"), "--port", "nothing-like-it"}, &err), 1);
-  EXPECT_NE(err.find("No MIDI output port matches \"nothing-like-it\". The output ports are:\n"
-                     "   1  " +
-                     m_standIn + ":in"),
-            std::string::npos)
-      << err;
+  EXPECT_TRUE(
+      Says(RunCli({"send", Path("bank.zpf"), "--port", "nothing-like-it"}, 1),
+           "No MIDI output port matches \"nothing-like-it\". The output ports are:\n   1  " +
+               m_standIn + ":in"));
   // The instrument unplugged halfway through a paced send.
   auto send = StartCli({"send", Path("bank.zpf"), "--port", m_standIn});
   Recorded(all.size() + 1000);
   standIn->Signal(SIGKILL);
   EXPECT_EQ(send->Wait(kCommandTimeout), 1);
-  EXPECT_NE(send->Err().find("The MIDI port \"" + m_standIn + ":in\" went away"), std::string::npos)
-      << send->Err();
+  EXPECT_TRUE(Says(send->Err(), "The MIDI port \"" + m_standIn + ":in\" went away"));
 }
 
-TEST_F(MidiEndToEndTest, PacedOutputHoldsItsRateWhileDumpsSentBackArriveInTheCurrentBank) {
+// Dumps sent back while sending are the receive tests' and the receiver's property.
+TEST_F(MidiEndToEndTest, PacedOutputHoldsItsRateAndOurOwnPortsAreNotOffered) {
   const auto patches = WriteBank(kManyDumps);
-  // 30 dumps sent back, with foreign System Exclusive between them that is dropped.
-  const std::vector<CPatch> back(patches.begin(), patches.begin() + 30);
-  const Bytes all = ReadFile(Path("bank.zpf"));
-  Bytes foreign = DumpOf(back[0]);
-  foreign[1] = 0x41;
-  WriteFile(Path("back.syx"), Concat({Bytes(all.begin(), all.begin() + 10 * 139), foreign,
-                                      Bytes(all.begin() + 10 * 139, all.begin() + 30 * 139)}));
-  const auto standIn = StartStandIn({"--record", Path("record.syx"), "--send", Path("back.syx")});
+  const auto standIn = StartStandIn({"--record", Path("record.syx")});
   MainLoop loop;
   // Ten times a cable's speed, so that the test stays short; the pacing is the same.
   const Pacing pacing{Pacing::kDinByteTime / 10, 1ms};
   RtMidiLibrary library(loop, MidiApi::Jack, pacing);
   CPatchSender sender(library);
   CPatchReceiver receiver(library);
-  ASSERT_EQ(library.GetNumOutDevices(), 1);
   ASSERT_EQ(library.GetMidiOutDescription(0), m_standIn + ":in");
-  ASSERT_EQ(library.GetMidiInDescription(0), m_standIn + ":out");
   ASSERT_TRUE(sender.Open(0, kMenuOpenOptions));
   ASSERT_TRUE(receiver.Open(0, kMenuOpenOptions));
-  receiver.Start();
-  // Our own ports, open now, are not offered as devices.
   EXPECT_EQ(library.GetNumOutDevices(), 1);
   EXPECT_EQ(library.GetNumInDevices(), 1);
-  CQuensetDoc doc, received;
+  CQuensetDoc doc;
   doc.AppendPatches(0, std::vector<CPatch>(patches));
-  received.SetCurrentBank(2);
-  NoView view;
-  receiver.OnReceive(received, view);
   const auto start = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < patches.size(); ++i) {
     doc.SetCurrentIndex(0, i);
@@ -156,16 +137,11 @@ TEST_F(MidiEndToEndTest, PacedOutputHoldsItsRateWhileDumpsSentBackArriveInTheCur
   }
   ASSERT_TRUE(loop.RunUntil([&] { return sender.IsDone(); }, kCommandTimeout));
   const auto elapsed = std::chrono::steady_clock::now() - start;
+  const Bytes all = ReadFile(Path("bank.zpf"));
   EXPECT_TRUE(Recorded(all.size()) == all);
   // The last dump cannot have left before the wire time of all the others.
   EXPECT_GE(elapsed, (pacing.byteTime * kDumpSize + pacing.gap) * (kManyDumps - 1));
   EXPECT_TRUE(sender.DeviceError().empty());
-
-  ASSERT_TRUE(loop.RunUntil([&] { return received.PatchCount(2) == back.size() + 1; }, 10s))
-      << received.PatchCount(2);
-  for (std::size_t i = 0; i < back.size(); ++i)
-    EXPECT_EQ(received.PatchAt(2, i + 1).m_values, back[i].m_values) << i;
-  EXPECT_EQ(received.CurrentIndex(2), back.size());
 }
 
 TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
@@ -174,22 +150,18 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
   auto receive = StartCli({"receive", "-o", Path("got.zpf"), "--count", "5", "--timeout", "20"});
   ASSERT_TRUE(receive->WaitForOutput("Receiving on our own port \"Zephyl:receive\"", 10s, true))
       << receive->Err();
-  std::string err;
   // A second listener gets the name the system gives it, and says that one.
   auto second =
       StartCli({"receive", "-o", Path("second.zpf"), "--listen", "--count", "1"}, "second");
   ASSERT_TRUE(second->WaitForOutput(" (connect a sender to it)", 10s, true)) << second->Err();
-  const std::string said = second->Err(), quote = "own port \"";
-  const auto from = said.find(quote) + quote.size();
-  const std::string secondPort = said.substr(from, said.find('"', from) - from);
+  const std::string secondPort = QuotedAfter(second->Err(), "own port \"");
   EXPECT_NE(secondPort, "Zephyl:receive");
-  ASSERT_EQ(RunCli({"send", Path("bank.zpf"), "--patch", "3", "--port", secondPort}, &err), 0)
-      << err;
+  RunCli({"send", Path("bank.zpf"), "--patch", "3", "--port", secondPort});
   ASSERT_EQ(second->Wait(kCommandTimeout), 0) << second->Err();
   EXPECT_EQ(ReadFile(Path("second.zpf")), DumpOf(patches[2]));
-  ASSERT_EQ(RunCli({"send", Path("bank.zpf"), "--port", "zephyl"}, &err), 0) << err;
+  RunCli({"send", Path("bank.zpf"), "--port", "zephyl"});
   ASSERT_EQ(receive->Wait(kCommandTimeout), 0) << receive->Err();
-  EXPECT_NE(receive->Out().find("Received patch 5: F0 33 0F 04 00 00"), std::string::npos);
+  EXPECT_TRUE(Says(receive->Out(), "Received patch 5: F0 33 0F 04 00 00"));
   EXPECT_TRUE(ReadFile(Path("got.zpf")) == DumpsOf(patches));
 
   // Reading from a port there is (the dumps still come from send, through receive's port);
@@ -197,13 +169,13 @@ TEST_F(MidiEndToEndTest, ReceiveSavesWhatAnotherZephylSends) {
   const auto standIn = StartStandIn({});
   receive = StartCli({"receive", "-o", Path("more.zpf")}, "interrupted");
   ASSERT_TRUE(receive->WaitForOutput("Receiving from", 10s, true)) << receive->Err();
-  ASSERT_EQ(RunCli({"send", Path("bank.zpf"), "--patch", "2", "--port", "zephyl"}), 0);
+  RunCli({"send", Path("bank.zpf"), "--patch", "2", "--port", "zephyl"});
   ASSERT_TRUE(receive->WaitForOutput("Received patch 1", 10s));
   receive->Signal(SIGINT);
   EXPECT_EQ(receive->Wait(kCommandTimeout), 0) << receive->Err();
   EXPECT_EQ(ReadFile(Path("more.zpf")), DumpOf(patches[1]));
-  EXPECT_EQ(RunCli({"receive", "-o", Path("none.zpf"), "--timeout", "1"}, &err), 1);
-  EXPECT_NE(err.find("Nothing arrived for 1 s"), std::string::npos) << err;
+  EXPECT_TRUE(Says(RunCli({"receive", "-o", Path("none.zpf"), "--timeout", "1"}, 1),
+                   "Nothing arrived for 1 s"));
   EXPECT_FALSE(std::filesystem::exists(Path("none.zpf")));
 }
 
@@ -217,32 +189,20 @@ TEST_F(MidiEndToEndTest, ReceiveKeepsEveryDumpAroundForeignAndCutMessagesAndExac
   const Bytes cut(dumps.begin(), dumps.begin() + 100);  // its end never comes
   WriteFile(Path("stream.syx"),
             Concat({Bytes(dumps.begin(), half), foreign, cut, Bytes(half, dumps.end())}));
-  // The stand-in sends it all at full speed once receive listens. A save that fails at the end
-  // keeps the dumps in the temporary folder; exactly --count of them.
-  auto standIn = StartStandIn({"--send", Path("stream.syx")});
-  auto receive = StartCli({"receive", "-o", "/dev/full", "--port", m_standIn, "--count", "10"},
+  // The stand-in sends it all at full speed once receive listens. Receive takes exactly --count
+  // dumps, one short of all, and when the save fails keeps them in the temporary folder.
+  const auto standIn = StartStandIn({"--send", Path("stream.syx")});
+  auto receive = StartCli({"receive", "-o", "/dev/full", "--port", m_standIn, "--count", "39"},
                           "counted", {{"TMPDIR", m_folder.Path().string()}});
   ASSERT_EQ(receive->Wait(kCommandTimeout), 1) << receive->Err();
-  const std::string said = receive->Err(), quote = "The 10 patches received are in \"";
-  const auto at = said.find(quote);
-  ASSERT_NE(at, std::string::npos) << said;
-  EXPECT_NE(said.find("Cannot write \"/dev/full\""), std::string::npos) << said;
-  const std::string fallback =
-      said.substr(at + quote.size(), said.find('"', at + quote.size()) - at - quote.size());
+  EXPECT_TRUE(Says(receive->Err(), "Cannot write \"/dev/full\""));
+  EXPECT_TRUE(
+      Says(receive->Err(), "1 System Exclusive message longer than a program dump was skipped"));
+  const std::string fallback = QuotedAfter(receive->Err(), "The 39 patches received are in \"");
+  ASSERT_FALSE(fallback.empty()) << receive->Err();
   EXPECT_EQ(std::filesystem::path(fallback).parent_path(), m_folder.Path());
-  EXPECT_TRUE(ReadFile(fallback) == Bytes(dumps.begin(), dumps.begin() + 10 * kDumpSize));
-
-  standIn->Signal(SIGTERM);
-  ASSERT_EQ(standIn->Wait(kCommandTimeout), 0);
-  standIn = StartStandIn({"--send", Path("stream.syx")});
-  receive = StartCli({"receive", "-o", Path("got.zpf"), "--port", m_standIn, "--count", "40"});
-  ASSERT_EQ(receive->Wait(kCommandTimeout), 0) << receive->Err();
-  EXPECT_TRUE(ReadFile(Path("got.zpf")) == dumps)
-      << "got " << ReadFile(Path("got.zpf")).size() / kDumpSize << " of 40 dumps";
-  EXPECT_NE(receive->Err().find("1 System Exclusive message longer than a program dump was "
-                                "skipped"),
-            std::string::npos)
-      << receive->Err();
+  EXPECT_TRUE(ReadFile(fallback) == Bytes(dumps.begin(), dumps.end() - kDumpSize))
+      << "got " << ReadFile(fallback).size() / kDumpSize << " of 39 dumps";
 }
 
 TEST_F(MidiEndToEndTest, AServerThatStopsEndsSendAndReceiveWithAClearError) {
@@ -257,7 +217,7 @@ TEST_F(MidiEndToEndTest, AServerThatStopsEndsSendAndReceiveWithAClearError) {
   m_server.Stop();
   for (SpawnedProgram* cli : {receive.get(), send.get()}) {
     EXPECT_EQ(cli->Wait(10s), 1) << cli->Err();
-    EXPECT_NE(cli->Err().find("The JACK server stopped"), std::string::npos) << cli->Err();
+    EXPECT_TRUE(Says(cli->Err(), "The JACK server stopped"));
   }
 }
 

@@ -15,19 +15,6 @@
 namespace zephyl::test {
 namespace {
 
-// Records the events a port passes on.
-class RecordingInPort final : public CMidiInPort {
- public:
-  using CMidiInPort::CMidiInPort;
-  std::vector<std::uint8_t> seen;
-
- protected:
-  bool OnMidiEvent(const MidiEvent& event) override {
-    seen.push_back(event.data1);
-    return true;
-  }
-};
-
 // A menu bar of popups; Items() reads "101:in A* 102:in B -:in C (missing)* " with a star on
 // each marked item and "-" for grey notes.
 class RecordingMenuHost final : public DeviceMenuHost {
@@ -68,13 +55,14 @@ class RecordingMenuHost final : public DeviceMenuHost {
 constexpr MenuHandle kInputMenu = 0;
 constexpr MenuHandle kOutputMenu = 1;
 
-TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
+// What an open port passes on is the receiver's cases and property.
+TEST(MidiPortTest, OpenAndCloseFollowTheLibrarysResults) {
   FakeMidiLibrary library;
   library.inputs = {"in A", "in B"};
   library.outputs = {"out A"};
   library.failingInputs = {1};
   {
-    RecordingInPort in(library);
+    CMidiInPort in(library);
     CMidiOutPort out(library);
     // A closed output takes everything and sends nothing; a failed open leaves it closed.
     EXPECT_TRUE(out.Put(MidiEvent{}));
@@ -90,10 +78,6 @@ TEST(MidiPortTest, OpenCloseAndDrainFollowTheLibrarysResults) {
     EXPECT_TRUE(in.Open(1, kStartupOpenOptions));
     EXPECT_EQ(library.ports.at(inHandle).device, 0);
     in.Start();
-    in.OnMidiInData();  // nothing queued: nothing passed on
-    EXPECT_TRUE(in.seen.empty());
-    library.Arrive(inHandle, {0xF0, 0x33, 0x01, 0xF7});  // all within one notification, in order
-    EXPECT_EQ(in.seen, (std::vector<std::uint8_t>{0xF0, 0x33, 0x01, 0xF7}));
 
     ASSERT_TRUE(out.Open(0, kMenuOpenOptions));
     library.ports.at(library.lastOpened).room = 0;
@@ -153,8 +137,6 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
     CInputDeviceMenu inputMenu;
     COutputDeviceMenu outputMenu;
     StartMidi(host, library, inputMenu, outputMenu, in, out, c.remembered);
-    EXPECT_EQ(host.bar, (std::vector<std::string>{"&File", "&SysEx", "&Input Device",
-                                                  "&Output Device", "&Help"}));
     EXPECT_EQ(host.Items(kInputMenu), c.inputItems);
     EXPECT_EQ(host.Items(kOutputMenu), c.outputItems);
     std::vector<std::string> opens;
@@ -294,10 +276,10 @@ Bytes Resized(const Bytes& dump, std::size_t size) {
   return resized;
 }
 
+// Streams in one notification (foreign messages, dumps cut short, noise) are the property's
+// below; these are the cases it does not make.
 TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
   const Bytes one = DumpsOf({1}), two = DumpsOf({2});
-  Bytes foreign = DumpsOf({9});
-  foreign[1] = 0x41;
   const Bytes cut(one.begin(), one.end() - 1);  // its end byte is lost
   struct Case {
     const char* name;
@@ -305,11 +287,8 @@ TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
     std::vector<int> bank;  // the placeholder stays in front
   };
   const Case cases[] = {
-      {"back to back", {Concat({one, two})}, {0, 1, 2}},
       {"138 and 140 bytes", {Resized(one, 138), Resized(one, 140), two}, {0, 2}},
-      {"foreign", {foreign, two}, {0, 2}},
       {"lost end byte costs only its own dump", {cut, one, two}, {0, 1, 2}},
-      {"cut within one notification", {Concat({cut, one})}, {0, 1}},
       {"cut before its manufacturer byte", {Bytes{0xF0}, two}, {0, 2}},
       {"several kilobytes", {Resized(one, 5000), two}, {0, 2}},
       {"split over notifications",
@@ -326,10 +305,8 @@ TEST_F(ReceiverTest, OnlyWholeDumpsWithTheManufacturerIdBecomePatches) {
     EXPECT_EQ(view.redraws, static_cast<int>(c.bank.size()) - 1);
     EXPECT_LE(doc.m_transferBuf.size(), kDumpSize + CPatchReceiver::kGrowStep);
   }
-  // Every value whole; the header as sent, but for the program byte, which a copy never carries.
-  CPatch sent;
-  for (std::size_t i = 0; i < kParameterCount; ++i)
-    sent.m_values[i] = static_cast<std::uint8_t>(0xAB + 37 * i);
+  // The header as sent, but for the program byte, which a copy never carries.
+  CPatch sent = FilledPatch(5);
   sent.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x07};
   Arrive(DumpOf(sent));
   EXPECT_EQ(doc.CurrentPatch().m_values, sent.m_values);
@@ -378,10 +355,8 @@ TEST_F(ReceiverTest, TakesTheDumpsThatOpeningTheSameBytesAsAFileTakes) {
 
 TEST_F(ReceiverTest, ModeSwitchesDropWhatArrivesWhileOffAndTheRestOfAnInterruptedDump) {
   const Bytes one = DumpsOf({1});
-  EXPECT_EQ(receiver.ReceiveItemText(), "Stop &Receiving");
   Arrive(Bytes(one.begin(), one.begin() + 60));
   receiver.OnReceive(doc, view);
-  EXPECT_EQ(receiver.ReceiveItemText(), "&Receive");
   Arrive(Bytes(one.begin() + 60, one.end()));
   Arrive(DumpsOf({2}));  // off: dropped
   receiver.OnReceive(doc, view);
@@ -436,27 +411,13 @@ TEST_F(SenderTest, SendBuildsTheDumpWithChannelAndSlot) {
     expected[kChannelByte] = static_cast<std::uint8_t>(channelByte);
     expected[kProgramByte] = static_cast<std::uint8_t>(slotByte);
     EXPECT_EQ(Sent(), expected);
-    EXPECT_EQ(Sent()[kHeaderSize], 0x0F);
-    EXPECT_EQ(Sent()[kHeaderSize + 1], 0x07);
     EXPECT_TRUE(sender.IsDone());
   }
 }
 
-TEST_F(SenderTest, RefusalPausesOutputReadyResumesAndASecondSendAbandonsTheFirst) {
+// A refused send that resumes when the output is ready is the library test's, byte for byte.
+TEST_F(SenderTest, ASecondSendAbandonsTheFirstAndSendsACopyOfItsBytes) {
   const Bytes first = DumpsOf({1}), second = DumpsOf({2});
-  Port().room = 50;
-  sender.SendSysEx(first);
-  EXPECT_EQ(Sent().size(), 50u);
-  EXPECT_TRUE(sender.IsSending());
-  library.OutputReady(library.lastOpened, 40);
-  EXPECT_EQ(Sent().size(), 90u);
-  library.OutputReady(library.lastOpened, 1000);
-  EXPECT_EQ(Sent(), first);
-  EXPECT_FALSE(sender.IsSending());
-  library.OutputReady(library.lastOpened, 1000);  // idle: sends nothing
-  EXPECT_EQ(Sent(), first);
-
-  Port().sent.clear();
   Port().room = 50;
   sender.SendSysEx(first);
   Bytes transfer = second;
@@ -467,23 +428,6 @@ TEST_F(SenderTest, RefusalPausesOutputReadyResumesAndASecondSendAbandonsTheFirst
   std::fill(transfer.begin(), transfer.end(), 0x55);
   library.OutputReady(library.lastOpened, 1000);
   EXPECT_EQ(Sent(), Concat({Bytes(first.begin(), first.begin() + 50), second}));
-}
-
-TEST_F(SenderTest, ShortMessagesGoOutWholeAndAClosedPortTakesEverything) {
-  const std::array<int, 3> messages[] = {{0x9A, 64, 64}, {0x8A, 64, 0}, {0xB0, 123, 0}};
-  for (const auto& [status, data1, data2] : messages) {
-    EXPECT_TRUE(sender.SendShortMessage(static_cast<std::uint8_t>(status),
-                                        static_cast<std::uint8_t>(data1),
-                                        static_cast<std::uint8_t>(data2)));
-  }
-  std::vector<std::array<int, 4>> sent;
-  for (const MidiEvent& e : Port().sent) sent.push_back({e.status, e.data1, e.data2, e.data3});
-  EXPECT_EQ(sent, (std::vector<std::array<int, 4>>{
-                      {0x9A, 64, 64, 0}, {0x8A, 64, 0, 0}, {0xB0, 123, 0, 0}}));
-  sender.Close();
-  sender.OnSend(doc, 0);
-  EXPECT_TRUE(sender.IsDone());
-  EXPECT_TRUE(sender.SendShortMessage(0x90, 64, 64));
 }
 
 }  // namespace

@@ -1,27 +1,20 @@
-// A stand-in for the instrument in end-to-end tests: a JACK client with a MIDI input "in" and
-// output "out". It appends every byte that reaches "in" to a file, can echo what it receives,
-// and can send the bytes of a file once something listens on "out", as fast as JACK takes
-// them: each System Exclusive message from its start byte on, in events of at most 8 KiB.
+// The instrument in end-to-end tests: a JACK client with a MIDI input "in", whose bytes it
+// appends to a file (--record) and can echo (--echo), and an output "out", on which it sends the
+// bytes of a file (--send) once something listens, as fast as JACK takes them. Prints "ready"
+// once its ports exist and "connected" once something sends to "in"; exits on SIGTERM.
 //
 //   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE]
-//
-// Prints "ready" once its ports exist, and "connected" once something sends to "in". Exits on
-// SIGTERM.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -73,8 +66,7 @@ void Queue(const std::vector<std::uint8_t>& message) {
   jack_ringbuffer_write(g_toSend, reinterpret_cast<const char*>(message.data()), size);
 }
 
-// The file's bytes as events: a new one at each start byte, and at most kMaxEventBytes each, so
-// that a message cut short before the next start byte goes as it is.
+// A new event at each start byte, so that a message cut short goes as it is.
 std::vector<std::vector<std::uint8_t>> Events(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
@@ -91,35 +83,31 @@ std::vector<std::vector<std::uint8_t>> Events(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto fail = [](const std::string& why, int status) {
+  const auto fail = [](const std::string& why) {
     std::cerr << "zephyl-standin: " << why << '\n';
-    return status;
+    return 1;
   };
   std::map<std::string, std::string> options;  // --echo takes no value
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg != "--echo" && arg != "--name" && arg != "--record" && arg != "--send") {
-      return fail("unknown argument " + arg, 2);
-    }
-    options[arg] = arg == "--echo" ? "" : i + 1 < argc ? argv[++i] : "";
+    options[arg] = arg == "--echo" || i + 1 == argc ? "" : argv[++i];
   }
   const std::string name = options["--name"], record = options["--record"];
   const bool echo = options.count("--echo") > 0;
-  if (name.empty()) return fail("--name is required", 2);
   std::signal(SIGTERM, [](int) { g_stop = true; });
   std::signal(SIGINT, [](int) { g_stop = true; });
 
   jack_status_t status{};
   jack_client_t* client = jack_client_open(
       name.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackUseExactName), &status);
-  if (client == nullptr) return fail("cannot open a JACK client named " + name, 1);
+  if (client == nullptr) return fail("cannot open a JACK client named " + name);
   g_received = jack_ringbuffer_create(kRingBytes);
   g_toSend = jack_ringbuffer_create(kRingBytes);
   g_in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   g_out = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   jack_set_process_callback(client, Process, nullptr);
   if (g_in == nullptr || g_out == nullptr || jack_activate(client) != 0) {
-    return fail("cannot set up the ports", 1);
+    return fail("cannot set up the ports");
   }
   std::cout << "ready" << std::endl;
 
@@ -129,7 +117,6 @@ int main(int argc, char** argv) {
   std::vector<std::uint8_t> event;
   while (!g_stop) {
     std::uint32_t size = 0;
-    bool any = false;
     // The process thread writes the length before the bytes: wait for both.
     while (jack_ringbuffer_peek(g_received, reinterpret_cast<char*>(&size), sizeof size) ==
                sizeof size &&
@@ -139,9 +126,8 @@ int main(int argc, char** argv) {
       jack_ringbuffer_read(g_received, reinterpret_cast<char*>(event.data()), size);
       if (recording != nullptr) std::fwrite(event.data(), 1, event.size(), recording);
       if (echo) Queue(event);
-      any = true;
     }
-    if (any && recording != nullptr) std::fflush(recording);
+    if (recording != nullptr) std::fflush(recording);
     if (!connected && jack_port_connected(g_in) > 0) {
       connected = true;
       std::cout << "connected" << std::endl;

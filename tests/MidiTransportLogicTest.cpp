@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "InputFilter.h"
-#include "MainLoop.h"
 #include "OutputAssembler.h"
 #include "OutputPacer.h"
 #include "SendOnEdit.h"
@@ -44,15 +41,10 @@ TEST(InputFilterTest, BytesBecomeEventsAndWhatCannotBeTakenInGoesAtOnce) {
   };
   // clang-format off
   const Case cases[] = {
-      {"a message", {{0xF0, 0x33, 0xF7}}, "F0:F0 F0:33 F0:F7 "},
       {"short messages, running status; no clock", {{0x90, 64, 100, 65, 0}, {0xC0, 5}, {0xF8, 0xFA}},
        "90 40 64 90 41 00 C0 05 00 FA 00 00 "},
       {"chunks of one message, a clock tick between",
        {{0xF0, 0x01}, {0xF8}, {0x02}, {0x03, 0xF7}}, "F0:F0 F0:01 F0:02 F0:03 F0:F7 "},
-      {"stray data; a status byte ends a message", {{0x12, 0x34}, {0xF0, 0x01}, {0x80, 1, 2}},
-       "F0:F0 F0:01 80 01 02 "},
-      {"a start byte begins anew", {{0xF0, 0x33, 0x01, 0xF0, 0x33, 0xF7}},
-       "F0:F0 F0:33 F0:01 F0:F0 F0:33 F0:F7 "},
       {"longer than 5 bytes: cut off at once", {{0xF0, 1, 2, 3, 0xF7, 0xF0, 1, 2, 3, 4}, {5, 0xF7, 0xF0, 9, 0xF7}},
        "F0:F0 F0:01 F0:02 F0:03 F0:F7 F0:F0 F0:01 F0:02 F0:03 F0:F0 F0:09 F0:F7 ", 0, 1},
       {"no room: a message loses its rest", {{0xF0, 1, 2, 3, 0xF7, 0x90, 64, 64}}, "F0:F0 F0:01 F0:02 ", 2, 0, 3},
@@ -71,7 +63,6 @@ TEST(InputFilterTest, BytesBecomeEventsAndWhatCannotBeTakenInGoesAtOnce) {
 TEST(OutputAssemblerTest, SysExGoesWholeOrInChunksAndShortMessagesAtOnce) {
   const auto sysEx = [](std::uint8_t byte) { return MidiEvent{0, kSysExStatus, byte, 0, 0}; };
   const std::pair<std::vector<MidiEvent>, std::vector<std::string>> cases[] = {
-      {{sysEx(0xF0), sysEx(0x01), sysEx(0xF7)}, {"F0 01 F7 end"}},
       {{sysEx(0xF0), sysEx(1), sysEx(2), sysEx(3), sysEx(4), sysEx(0xF7)},
        {"F0 01 02 03", "04 F7 end"}},
       {{sysEx(0xF0), {0, 0x90, 64, 64, 0}, sysEx(0xF7), {0, 0xC3, 9, 0, 0}, {0, 0xFE, 0, 0, 0}},
@@ -108,21 +99,17 @@ TEST(OutputPacerTest, MessagesGoNoFasterThanTheWireTheGapAndTheBackendAllow) {
     std::vector<std::pair<std::size_t, bool>> messages;  // size, ends a dump
     std::vector<std::chrono::nanoseconds> starts;        // when each may go
   };
+  // clang-format off
   const Case cases[] = {
-      {"a DIN cable",
-       {},
-       {},
-       {{139, true}, {139, true}, {3, false}, {3, false}},
+      {"a DIN cable", {}, {}, {{139, true}, {139, true}, {3, false}, {3, false}},
        {0ns, kDump, 2 * kDump, 2 * kDump + 960us}},
       {"no wire pacing, no gap", {0ns, 0ns}, {}, {{139, true}, {139, true}}, {0ns, 0ns}},
       // Bursts of up to 300 bytes, refilled at 300 per 10 ms: 278 bytes go at once, the third
       // dump waits for 117 more bytes of room, 3.9 ms.
-      {"the backend's budget",
-       {0ns, 0ns},
-       {300, 10ms},
-       {{139, true}, {139, true}, {139, true}, {139, true}},
-       {0ns, 0ns, 3900001ns, 8533334ns}},
+      {"the backend's budget", {0ns, 0ns}, {300, 10ms},
+       {{139, true}, {139, true}, {139, true}, {139, true}}, {0ns, 0ns, 3900001ns, 8533334ns}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     OutputPacer pacer(c.pacing, c.budget, TimePoint{});
     for (std::size_t i = 0; i < c.messages.size(); ++i) {
@@ -140,6 +127,10 @@ TEST(SendOnEditTest, EditsSendAtMostEveryIntervalAndTheLastOneAlways) {
   SendOnEdit edits([&sent] { ++sent; });
   using T = SendOnEdit::TimePoint;
   enum Event { kOn, kOff, kChanged, kFinished, kTick };
+  const std::function<void(T)> happen[] = {
+      [&](T) { edits.SetOn(true); }, [&](T) { edits.SetOn(false); },
+      [&](T now) { edits.Changed(now); }, [&](T now) { edits.Finished(now); },
+      [&](T now) { edits.Tick(now); }};
   struct Step {
     Event event;
     int ms;  // when
@@ -161,43 +152,13 @@ TEST(SendOnEditTest, EditsSendAtMostEveryIntervalAndTheLastOneAlways) {
   // clang-format on
   for (const Step& step : steps) {
     const T now = T{} + std::chrono::milliseconds(step.ms);
-    switch (step.event) {
-      case kOn:
-      case kOff:
-        edits.SetOn(step.event == kOn);
-        break;
-      case kChanged:
-        edits.Changed(now);
-        break;
-      case kFinished:
-        edits.Finished(now);
-        break;
-      case kTick:
-        edits.Tick(now);
-        break;
-    }
+    happen[step.event](now);
     EXPECT_EQ(sent, step.sent) << "at " << step.ms << " ms";
     const auto due = edits.Due();
     EXPECT_EQ(due ? std::optional<int>(static_cast<int>((*due - T{}) / 1ms)) : std::nullopt,
               step.due)
         << "at " << step.ms << " ms";
   }
-}
-
-TEST(MainLoopTest, RunsTasksFromOtherThreadsInOrderUntilDoneOrTimeout) {
-  MainLoop loop;
-  std::vector<int> ran, expected;
-  std::thread poster([&] {
-    for (int i = 0; i < 100; ++i) loop.Post([&ran, i] { ran.push_back(i); });
-  });
-  EXPECT_TRUE(loop.RunUntil([&] { return ran.size() == 100; }, 10s));
-  poster.join();
-  for (int i = 0; i < 100; ++i) expected.push_back(i);
-  EXPECT_EQ(ran, expected);
-  EXPECT_FALSE(loop.RunUntil([] { return false; }, 1ms));
-  loop.Post([&] { ran.clear(); });
-  loop.RunPending();
-  EXPECT_TRUE(ran.empty());
 }
 
 }  // namespace

@@ -18,24 +18,7 @@ constexpr auto kPoll = std::chrono::milliseconds(5);
 constexpr auto kTermWait = std::chrono::milliseconds(3000);
 constexpr auto kRunTimeout = std::chrono::seconds(20);
 
-std::string Slurp(const std::filesystem::path& path) {
-  const Bytes bytes = ReadFile(path);
-  return {bytes.begin(), bytes.end()};
-}
-
-// This process's environment with `env` applied.
-std::vector<std::string> Merged(const Environment& env) {
-  std::vector<std::string> out;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry(*e);
-    if (env.count(entry.substr(0, entry.find('='))) == 0) out.push_back(entry);
-  }
-  for (const auto& [key, value] : env) {
-    if (!value.empty()) out.push_back(key + "=" + value);
-  }
-  return out;
-}
-
+// The strings as execve takes them; they outlive the pointers.
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> out;
   for (std::string& s : strings) out.push_back(s.data());
@@ -48,10 +31,17 @@ SpawnedProgram::SpawnedProgram(const std::vector<std::string>& command,
                                const std::filesystem::path& folder, const std::string& label,
                                const Environment& env)
     : m_out(folder / (label + ".out")), m_err(folder / (label + ".err")) {
-  std::vector<std::string> args = command;
-  std::vector<std::string> vars = Merged(env);
-  const std::vector<char*> argv = Pointers(args);
-  const std::vector<char*> envp = Pointers(vars);
+  std::vector<std::string> args = command, vars;
+  // This process's environment with `env` applied, made before the fork: a child of a process
+  // with threads may not allocate.
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry(*e);
+    if (env.count(entry.substr(0, entry.find('='))) == 0) vars.push_back(entry);
+  }
+  for (const auto& [key, value] : env) {
+    if (!value.empty()) vars.push_back(key + "=" + value);
+  }
+  const std::vector<char*> argv = Pointers(args), envp = Pointers(vars);
   m_pid = fork();
   if (m_pid == 0) {
     const int out = open(m_out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -105,12 +95,9 @@ void SpawnedProgram::Signal(int signal) const {
   if (!m_status) kill(m_pid, signal);
 }
 
-std::string SpawnedProgram::Out() const {
-  return Slurp(m_out);
-}
-
-std::string SpawnedProgram::Err() const {
-  return Slurp(m_err);
+std::string SpawnedProgram::Read(const std::filesystem::path& path) {
+  const Bytes bytes = ReadFile(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 std::optional<std::string> RunAndRead(const std::vector<std::string>& command,

@@ -30,11 +30,13 @@ class SpawnedProgram {
   bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout,
                      bool error = false);
   void Signal(int signal) const;
-  std::string Out() const;
-  std::string Err() const;
+  std::string Out() const { return Read(m_out); }
+  std::string Err() const { return Read(m_err); }
   bool Started() const { return m_pid > 0; }
 
  private:
+  static std::string Read(const std::filesystem::path& path);
+
   pid_t m_pid = -1;
   std::optional<int> m_status;
   std::filesystem::path m_out;
