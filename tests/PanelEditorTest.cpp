@@ -23,7 +23,7 @@ class RecordingPanelHost final : public PanelHost {
     messages.push_back({status, data1, data2});
   }
   void SendPatch() override { ++patchesSent; }
-  void Execute(BankCommand command) override { commands.push_back(command); }
+  void Execute(BankCommand) override {}
   void PatchEditStarted() override { onStarted(); }
   void PatchValuesChanged() override { ++valueChanges; }
   void PatchEditFinished() override { onFinished(); }
@@ -36,7 +36,6 @@ class RecordingPanelHost final : public PanelHost {
   std::vector<PanelRect> invalidated;
   int captures = 0, releases = 0, patchesSent = 0;
   std::vector<Message> messages;
-  std::vector<BankCommand> commands;
   std::function<void()> onStarted = [] {}, onFinished = [] {};
   int valueChanges = 0;
 };
@@ -111,12 +110,13 @@ class RecordingSurface final : public PanelSurface {
 class PanelEditorTest : public ::testing::Test {
  protected:
   std::uint8_t& Value(std::size_t p) { return m_doc.CurrentPatch().m_values[p]; }
-  const CPanelControl& Control(std::size_t i) const { return m_editor.Tables().controls[i]; }
   // The middle of a control, where a musician clicks.
   static PanelPoint Centre(const PanelRect& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
-  PanelPoint Centre(std::size_t control) const { return Centre(Control(control).m_hitRect); }
+  PanelPoint Centre(std::size_t control) const {
+    return Centre(m_editor.Tables().controls[control].m_hitRect);
+  }
   void Click(PanelPoint p) {
     m_editor.OnLButtonDown(p);
     m_editor.OnLButtonUp();
@@ -126,18 +126,6 @@ class PanelEditorTest : public ::testing::Test {
   RecordingPanelHost m_host;
   CPanelEditor m_editor{m_doc, m_host};
 };
-
-TEST_F(PanelEditorTest, NoTwoControlsMeetButTheOctaveShiftPair) {
-  const auto meet = [](const PanelRect& a, const PanelRect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-  };
-  for (std::size_t i = 0; i < kControlCount; ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      EXPECT_EQ(meet(Control(i).m_hitRect, Control(j).m_hitRect), i == 68 && j == 64)
-          << i << " with " << j;
-    }
-  }
-}
 
 TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
   struct Case {
@@ -151,15 +139,13 @@ TEST_F(PanelEditorTest, ButtonPressesStepTheirParameterAndWrap) {
   const Case cases[] = {
       {"wave wraps", {215, 35}, 50, 3, 0, 50},           {"wave steps", {295, 35}, 51, 1, 2, 51},
       {"out of range wraps", {295, 85}, 54, 7, 0, 54},   {"filter", {505, 85}, 53, 4, 0, 53},
-      {"sync keeps dist", {255, 135}, 52, 0x13, 0x10, 52},
-      {"sync steps", {255, 135}, 52, 0x11, 0x12, 52},    {"dist on", {510, 135}, 52, 3, 0x13, 52},
+      {"sync keeps dist", {255, 135}, 52, 0x13, 0x10, 52}, {"dist on", {510, 135}, 52, 3, 0x13, 52},
       {"dist off", {510, 135}, 52, 0x13, 0x03, 52},      {"octave up", {100, 215}, 64, 4, 0, 64},
       {"octave down wraps", {75, 215}, 64, 0, 4, 64},    {"both", {90, 215}, 64, 2, 2, 64},
       {"arp/dest leaves 8", {125, 85}, 65, 8, 7, 65},    {"closes cycle", {125, 85}, 65, 6, 0, 65},
       {"arp/dest second cycle", {125, 85}, 65, 7, 3, 65},
       {"arp/dest keeps 9", {125, 85}, 65, 9, 9, 65},     {"arp off", {85, 85}, 65, 6, 8, 65},
-      {"arp on from 9", {85, 85}, 65, 9, 0, 65},         {"arp on", {85, 85}, 65, 4, 0, 65},
-      {"voice", {275, 185}, 58, 2, 0, 58},               {"edge is outside", {231, 35}, 50, 1, 1, 7},
+      {"arp on from 9", {85, 85}, 65, 9, 0, 65},         {"edge is outside", {231, 35}, 50, 1, 1, 7},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -229,12 +215,11 @@ TEST_F(PanelEditorTest, DragsClampKnobsAndMorphAmounts) {
   // clang-format off
   const Case cases[] = {
       {"up to the range", 5, false, 120, {-30}, 127}, {"down to zero", 5, false, 3, {10}, 0},
-      {"semitones up to 121", 0, false, 115, {-10}, 121}, {"zero stays", 5, false, 0, {5}, 0},
-      {"up and back", 5, false, 60, {-10, -6}, 66}, {"outside", 3, false, 0, {-1000}, 127},
-      {"one pixel a step", 12, false, 60, {-1, -2, -3, -2}, 62},
+      {"semitones up to 121", 0, false, 115, {-10}, 121}, {"outside", 3, false, 0, {-1000}, 127},
+      {"one pixel a step, up and back", 12, false, 60, {-1, -2, -3, -2}, 62},
       {"high byte reads negative, down stays", 5, false, 250, {10}, 250},
       {"high byte reads negative, up adds", 5, false, 250, {-10}, 4},
-      {"morph down to -127", 5, true, 0x88, {20}, 0x81}, {"freq", 3, true, 0, {-5}, 5},
+      {"morph down to -127", 5, true, 0x88, {20}, 0x81},
       {"morph up stops at 127", 5, true, 127, {-3}, 127},
       {"morph below zero", 3, true, 2, {6}, 0xFC}, {"from -128", 3, true, 0x80, {-1}, 0x81},
   };
@@ -278,7 +263,6 @@ TEST_F(PanelEditorTest, APressToItsReleaseIsOneStepOfTheHistory) {
       {"a drag of many moves", drag(5, {-3, -9, -11, -7}), "Edit Filter env am", 4},
       {"a knob pressed, not moved", drag(5, {}), nullptr, 0},
       {"a click", [&] { Click(Centre(51)); }, "Edit Oscillators wave (right)", 1},
-      {"send", [&] { Click(Centre(kSendButton)); }, nullptr, 0},
       {"a morph drag", [&] { m_editor.SetMorphMode(true), drag(3, {-5})(); },
        "Edit Filter freq morph", 1},
   };
