@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "BankLoadJob.h"
 #include "CommandLine.h"
 #include "CommandTable.h"
-#include "MemoryByteSource.h"
 #include "MenuTable.h"
 #include "Preferences.h"
 #include "Procreation.h"
@@ -171,23 +169,6 @@ TEST(StagedJobTest, AGenerationCountsOnlyWhatIsBredAndStopsAtTenMillion) {
     EXPECT_EQ(plan.children, size) << parents << " x " << perParent;
     EXPECT_EQ(plan.refusal, refusal) << parents << " x " << perParent;
   }
-}
-
-TEST(StagedJobTest, LoadingInSlicesFindsWhatOneLoadFindsAndChangesNothingUntilApplied) {
-  const Bytes bytes = Concat({Junk(20), DumpsOf({1, 2, 3}), Junk(50), DumpsOf({4}), Junk(100)});
-  MemoryByteSource source(bytes);
-  DumpScanner scanner(source);
-  BankLoadJob job(scanner);
-  CQuensetDoc doc;
-  std::size_t steps = 1;
-  while (!job.Scan(kDumpSize)) ++steps;
-  EXPECT_GE(steps, 3u);
-  EXPECT_TRUE(doc.IsPlaceholder(0));
-  const LoadResult result = job.Apply(doc);
-  EXPECT_EQ(result.patchesAdded, 4u);
-  EXPECT_EQ(result.bytesSkipped, 170u);
-  EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(doc.CurrentIndex(0), 3u);
 }
 
 }  // namespace
