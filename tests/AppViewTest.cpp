@@ -13,16 +13,13 @@ namespace {
 
 using AppViewTest = AppFixture;
 
-TEST_F(AppViewTest, ChoosingADeviceReopensItsPortAndIsRememberedAndOtherCommandsPassTheMenusBy) {
+// Which ids the device menus take, and their marks, are checked with the menus themselves.
+TEST_F(AppViewTest, ADeviceChosenIsSentToListedAsPortsAreWhenItsMenuOpensAndRemembered) {
   m_midi.outputs = {"Out A", "Out B"};  // items 102 and 103, after the input's 101
   Frame().MenuAction(103)->trigger();
-  EXPECT_TRUE(Frame().MenuAction(103)->isChecked());
-  EXPECT_FALSE(Frame().MenuAction(102)->isChecked());
   const MidiHandle outB = m_midi.lastOpened;
   EXPECT_EQ(m_midi.ports.at(outB).device, 1);
-  const std::size_t calls = m_midi.calls.size();
-  for (int id : {cmd::kNext, cmd::kSend, cmd::kReceive, cmd::kFileNew}) Frame().OnCommand(id);
-  EXPECT_EQ(m_midi.calls.size(), calls);
+  Frame().OnCommand(cmd::kSend);
   EXPECT_EQ(m_midi.SentBytes(outB).size(), kDumpSize);
 
   // A popup lists the ports as they are when it opens.
