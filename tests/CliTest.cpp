@@ -87,9 +87,6 @@ TEST_F(CliTest, AFileThatCannotBeReadOrWrittenExitsWith1AndIsNamed) {
   ExpectFailures(
       1, {
              {"zephyl info two.zpf junk.syx", "\"junk.syx\" holds no complete program dump"},
-             // Read-only by its mode, for root too.
-             {"cp two.zpf ro.zpf && chmod 444 ro.zpf && zephyl random -o ro.zpf",
-              "Cannot write \"ro.zpf\": Permission denied"},
              // Every command loads its banks as dump does; render draws them its own way.
              {"zephyl dump \"" + missing + '"', missing},
              {"zephyl render \"" + missing + "\" -o p.png", missing},
@@ -100,7 +97,6 @@ TEST_F(CliTest, AFileThatCannotBeReadOrWrittenExitsWith1AndIsNamed) {
               "No JACK server is running"},
              {"zephyl panic --api none", "There is no MIDI output port"},
          });
-  EXPECT_EQ(ReadFile(Path("ro.zpf")), ReadFile(Path("two.zpf")));
   EXPECT_FALSE(std::filesystem::exists(Path("p.png")));
 }
 
@@ -152,7 +148,7 @@ TEST_F(CliTest, ProcreateAtNoMutationBreedsCrossoversAlone) {
   EXPECT_NE(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
 }
 
-TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinksAndSeedsRepeatRuns) {
+TEST_F(CliTest, BanksGoThroughStandardStreamsPipesAndFifosAndSeedsRepeatRuns) {
   WriteFile(Path("parents.zpf"), DumpsOf({1, 9, 40}));
   // Standard output gets exactly what a file would, every message goes to stderr, and the
   // same seed gives the same bytes, another seed others.
@@ -183,11 +179,8 @@ TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinksAndSeedsRepeatRun
     const Bytes out = Run("cat parents.zpf | zephyl info " + input).out;
     EXPECT_EQ(std::string(out.begin(), out.end()).rfind(input + ": 3 patches,", 0), 0u);
   }
-  Run("mkdir sub && ln -s sub/real.zpf link.zpf && mkfifo fifo && "
-      "cat parents.zpf | zephyl merge parents.zpf - -o link.zpf && "
-      "{ zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }");
-  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.zpf")));
-  EXPECT_EQ(ReadFile(Path("sub/real.zpf")), DumpsOf({1, 9, 40, 1, 9, 40}));
+  // A FIFO both ways; links and read-only targets are checked with the bank files.
+  Run("mkfifo fifo && { zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }");
   EXPECT_EQ(ReadFile(Path("got.zpf")), DumpsOf({1, 9, 40}));
   EXPECT_TRUE(std::filesystem::is_fifo(Path("fifo")));
   // /dev/stdout is the shell's standard output as it stands: appended to, or a pipe.
