@@ -129,13 +129,10 @@ TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen
   EXPECT_EQ(dumps(), 0u) << "off by default";
   item->trigger();
   ASSERT_TRUE(item->isChecked());
-  // Steps of a drag in quick succession: the first goes at once, the rest wait for the release.
+  // How often a drag sends is checked with the pacing itself; here, that a drag sends.
   Mouse(QEvent::MouseButtonPress, At(kKnob));
   for (int step = 1; step <= 3; ++step) Mouse(QEvent::MouseMove, At(kKnob) - QPoint(0, step));
-  const std::size_t dragged = dumps();
-  EXPECT_GE(dragged, 1u);
   Mouse(QEvent::MouseButtonRelease, At(kKnob) - QPoint(0, 3), Qt::NoButton);
-  EXPECT_LE(dumps(), 3u);
   const Bytes all = m_midi.SentBytes(kOutput);
   ASSERT_GE(all.size(), kDumpSize);
   EXPECT_EQ(Bytes(all.end() - kDumpSize, all.end()), DumpOf(m_doc.CurrentPatch()))
