@@ -112,18 +112,17 @@ class AppEndToEndTest : public ::testing::Test {
     ASSERT_TRUE(m_xvfb->WaitForOutput("\n", kStartTimeout))
         << "cannot start Xvfb: " << m_xvfb->Err();
     const std::string display = m_xvfb->Out();
-    m_env = {{"DISPLAY", ":" + display.substr(0, display.find('\n'))},
-             {"XDG_RUNTIME_DIR", (m_folder / "runtime").string()},
-             {"XDG_CONFIG_HOME", (m_folder / "config").string()},
-             {"XDG_DATA_HOME", (m_folder / "data").string()},
-             {"HOME", m_folder.Path().string()},
-             {"QT_QPA_PLATFORM", ""},
-             {"ZEPHYL_SEED", "4711"},
-             {"ZEPHYL_TRACE_STARTUP", "1"},
-             {"ZEPHYL_MIDI_API", "none"},
-             // Under the sanitizers: leaks are checked in-process; Qt's caches at exit are not
-             // ours.
-             {"ASAN_OPTIONS", "detect_leaks=0"}};
+    m_env = {
+        {"DISPLAY", ":" + display.substr(0, display.find('\n'))},
+        {"XDG_RUNTIME_DIR", (m_folder / "runtime").string()},
+        {"XDG_CONFIG_HOME", (m_folder / "config").string()},
+        {"XDG_DATA_HOME", (m_folder / "data").string()},
+        {"HOME", m_folder.Path().string()},
+        {"QT_QPA_PLATFORM", ""},
+        {"ZEPHYL_SEED", "4711"},
+        {"ZEPHYL_TRACE_STARTUP", "1"},
+        {"ZEPHYL_MIDI_API", "none"},
+        {"ASAN_OPTIONS", "detect_leaks=0"}};  // Qt's caches at exit; leaks are checked in-process
     for (int k = 0; k < static_cast<int>(kPatchCount); ++k) m_patches.push_back(Patch(k));
     WriteFile(m_bank, DumpsOf(m_patches));
   }
