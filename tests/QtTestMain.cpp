@@ -1,6 +1,5 @@
-// Runs the tests in one QApplication on Qt's offscreen platform, which needs no display, with the
-// settings and data in a private folder so that the user's recent-file list and recovery files
-// are never touched.
+// Runs the tests in one QApplication on Qt's offscreen platform, with settings and data in a
+// private folder: the user's recent files and recovery files are never touched.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,8 +7,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-// Qt, fontconfig and the graphics stack keep caches for the life of the process, which the
-// leak checker reports at exit; only leaks inside those libraries are suppressed.
+// Caches Qt and fontconfig keep for the life of the process are no leaks of ours.
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libQt6Core.so\n"
          "leak:libQt6Gui.so\n"
@@ -20,8 +18,7 @@ extern "C" const char* __lsan_default_suppressions() {
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // An application made by a test talks to no MIDI system of the machine.
-  setenv("ZEPHYL_MIDI_API", "none", 1);
+  setenv("ZEPHYL_MIDI_API", "none", 1);  // no MIDI system of the machine
   QTemporaryDir settings;
   if (!settings.isValid()) return 1;
   for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {

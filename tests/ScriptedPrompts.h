@@ -28,7 +28,7 @@ class ScriptedPrompts final : public UserPrompts {
     if (prefsTyped) prefs = *prefsTyped;
     return prefsOk;
   }
-  void ShowAbout(QWidget*) override { ++aboutShown; }
+  void ShowAbout(QWidget*) override {}
   bool AskQuitWithoutSaving(QWidget*, const QString& message) override {
     quitQuestions << message;
     return quitAnswer;
@@ -43,7 +43,6 @@ class ScriptedPrompts final : public UserPrompts {
   bool prefsOk = false;
   bool quitAnswer = false, restoreAnswer = true;
   QStringList errors, notices, saveSuggestions, folderStarts, quitQuestions, restoreQuestions;
-  int aboutShown = 0;
 };
 
 }  // namespace zephyl::test
