@@ -77,7 +77,6 @@ CQuensetView::CQuensetView(CQuensetDoc& doc, UndoHistory& history, UserPrompts& 
       m_runner(runner),
       m_random(seed),
       m_editor(doc, m_random, history),
-      m_midi(midi),
       m_sender(midi),
       m_receiver(midi),
       m_watch(midi, m_inputMenu, m_outputMenu, m_receiver, m_sender,
@@ -151,22 +150,24 @@ void CQuensetView::OnProcreate() {
   const std::size_t target = (source + 1) % kBankCount;
   const std::size_t parents = m_doc.PatchCount(source);
   const int perParent = m_doc.m_childrenPerParent;
-  const std::uint64_t children = GenerationSize(parents, perParent);
-  // Breeding nothing would only wipe the next bank.
-  if (children == 0) {
-    m_prompts.ShowError(this, NothingToBreed(m_doc, perParent) +
-                                  QStringLiteral("\nBank %1 is as it was.").arg(target + 1));
-    return;
-  }
-  // Refused before the next bank is touched: that bank holds what the user bred last time.
-  if (children > kMaxGenerationSize) {
-    m_prompts.ShowError(
-        this, QStringLiteral("Procreate would breed %1 children (%2 parents with %3 each), more "
-                             "than the %4 one generation may hold.\nLower \"Nr of children per "
-                             "parent\" in Edit > Configure.")
-                  .arg(Count(children), Count(parents),
-                       Count(static_cast<std::uint64_t>(perParent)), Count(kMaxGenerationSize)));
-    return;
+  // Asked before the parents are copied; the next bank holds what the user bred last time.
+  const GenerationPlan plan = PlanGeneration(parents, perParent);
+  const std::uint64_t children = plan.children;
+  switch (plan.refusal) {
+    case GenerationRefusal::None:
+      break;
+    case GenerationRefusal::NoChildren:
+      m_prompts.ShowError(this, NothingToBreed(m_doc, perParent) +
+                                    QStringLiteral("\nBank %1 is as it was.").arg(target + 1));
+      return;
+    case GenerationRefusal::TooLarge:
+      m_prompts.ShowError(
+          this, QStringLiteral("Procreate would breed %1 children (%2 parents with %3 each), more "
+                               "than the %4 one generation may hold.\nLower \"Nr of children "
+                               "per parent\" in Edit > Configure.")
+                    .arg(Count(children), Count(parents),
+                         Count(static_cast<std::uint64_t>(perParent)), Count(kMaxGenerationSize)));
+      return;
   }
   try {
     // The parents are copied: patches may arrive from MIDI while the work runs.

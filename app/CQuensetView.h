@@ -114,7 +114,6 @@ class CQuensetView : public QWidget, private PanelHost, private PatchView, priva
   SeededRandom m_random;
   CBankEditor m_editor;  // holds the clipboard patch
   PanelPictures m_pictures;
-  MidiLibrary& m_midi;
   // The receiver goes before the sender.
   CPatchSender m_sender;
   CPatchReceiver m_receiver;

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <limits>
 
 namespace zephyl {
 
@@ -16,11 +15,11 @@ bool IsSpace(char c) {
 std::string RangeMessage(const PrefFieldRule& rule) {
   std::string message = "\"";
   message.append(rule.label).append("\" must be a whole number");
-  if (rule.range && rule.range->second == std::numeric_limits<int>::max()) {
-    message.append(" of ").append(std::to_string(rule.range->first)).append(" or more");
+  if (rule.range && rule.range->Unbounded()) {
+    message.append(" of ").append(std::to_string(rule.range->min)).append(" or more");
   } else if (rule.range) {
-    message.append(" from ").append(std::to_string(rule.range->first));
-    message.append(" to ").append(std::to_string(rule.range->second));
+    message.append(" from ").append(std::to_string(rule.range->min));
+    message.append(" to ").append(std::to_string(rule.range->max));
   }
   return message.append(".");
 }
@@ -67,8 +66,7 @@ std::optional<PrefRefusal> CheckPreferenceTexts(std::span<const std::string, kPr
   for (std::size_t i = 0; i < kPrefFieldCount; ++i) {
     const PrefFieldRule& rule = kPrefFieldRules[i];
     const std::optional<int> value = ParseWholeNumber(texts[i]);
-    const bool inRange =
-        value && (!rule.range || (*value >= rule.range->first && *value <= rule.range->second));
+    const bool inRange = value && (!rule.range || rule.range->Holds(*value));
     if (!inRange) return PrefRefusal{rule.field, RangeMessage(rule)};
     checked.numbers[i] = *value;
   }

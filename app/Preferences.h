@@ -2,12 +2,12 @@
 
 #include <array>
 #include <cstddef>
-#include <limits>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "BreedingSettings.h"
 #include "CQuensetDoc.h"
 
 namespace zephyl {
@@ -19,17 +19,14 @@ inline constexpr std::size_t kPrefFieldCount = 7;
 struct PrefFieldRule {
   PrefField field;
   std::string_view label;
-  std::optional<std::pair<int, int>> range;  // inclusive; none: any whole number
+  std::optional<SettingRange> range;  // none: any whole number
 };
 
-inline constexpr std::pair<int, int> kPercentRange{1, 100};
-inline constexpr std::pair<int, int> kChannelRange{1, kMidiChannelCount};
-// Breeding with no children would only wipe the next bank.
-inline constexpr std::pair<int, int> kChildrenRange{1, std::numeric_limits<int>::max()};
+inline constexpr SettingRange kChannelRange{1, kMidiChannelCount};
 
 inline constexpr std::array<PrefFieldRule, kPrefFieldCount> kPrefFieldRules = {{
-    {PrefField::Mutation, "Chance of mutation (percent)", kPercentRange},
-    {PrefField::Children, "Nr of children per parent", kChildrenRange},
+    {PrefField::Mutation, "Chance of mutation (percent)", kMutationChanceRange},
+    {PrefField::Children, "Nr of children per parent", kChildrenPerParentRange},
     {PrefField::SlotA, "Slot A", kChannelRange},
     {PrefField::SlotB, "Slot B", kChannelRange},
     {PrefField::SlotC, "Slot C", kChannelRange},

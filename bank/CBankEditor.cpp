@@ -82,11 +82,11 @@ void CBankEditor::ChangeCurrent(const char* name, Change change) {
 }
 
 void CBankEditor::Procreate() {
-  // Breeding that would leave the next bank with nothing is not begun.
   const std::size_t source = m_doc.CurrentBank();
-  if (GenerationSize(m_doc.PatchCount(source), m_doc.m_childrenPerParent) == 0) return;
   ProcreationJob job(m_doc.Bank(source), m_doc.m_childrenPerParent, m_doc.m_mutationChance,
                      m_random);
+  // A generation of nothing would only wipe the next bank; one too large is not begun.
+  if (job.Refusal() != GenerationRefusal::None) return;
   job.Breed(job.Total());
   m_history.Push(job.Apply(m_doc, source));
 }

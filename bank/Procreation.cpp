@@ -1,14 +1,14 @@
 #include "Procreation.h"
 
-#include "ProcreationJob.h"
-
 namespace zephyl {
 
-void Procreate(CQuensetDoc& doc, RandomSource& random) {
+GenerationRefusal Procreate(CQuensetDoc& doc, RandomSource& random) {
   const std::size_t source = doc.CurrentBank();
   ProcreationJob job(doc.Bank(source), doc.m_childrenPerParent, doc.m_mutationChance, random);
+  if (job.Refusal() == GenerationRefusal::TooLarge) return job.Refusal();
   job.Breed(job.Total());
   job.Apply(doc, source);
+  return job.Refusal();
 }
 
 }  // namespace zephyl

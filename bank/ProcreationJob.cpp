@@ -1,22 +1,29 @@
 #include "ProcreationJob.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 namespace zephyl {
 
-std::uint64_t GenerationSize(std::size_t parents, int childrenPerParent) {
-  if (parents < 2 || childrenPerParent <= 0) return 0;
-  return static_cast<std::uint64_t>(parents) * static_cast<std::uint64_t>(childrenPerParent);
+GenerationPlan PlanGeneration(std::size_t parents, int childrenPerParent) {
+  if (parents < 2 || childrenPerParent <= 0) return {0, GenerationRefusal::NoChildren};
+  const std::uint64_t children =
+      static_cast<std::uint64_t>(parents) * static_cast<std::uint64_t>(childrenPerParent);
+  if (children > kMaxGenerationSize) return {children, GenerationRefusal::TooLarge};
+  return {children, GenerationRefusal::None};
 }
 
 ProcreationJob::ProcreationJob(std::span<const CPatch> parents, int childrenPerParent,
                                int mutationChance, RandomSource& random)
-    : m_parents(parents),
+    : m_refusal(PlanGeneration(parents.size(), childrenPerParent).refusal),
+      m_parents(parents),
       m_childrenPerParent(childrenPerParent > 0 ? static_cast<std::size_t>(childrenPerParent) : 0),
       m_mutationChance(mutationChance),
       m_random(random),
-      m_total(static_cast<std::size_t>(GenerationSize(parents.size(), childrenPerParent))) {
+      m_total(m_refusal == GenerationRefusal::None
+                  ? static_cast<std::size_t>(parents.size() * m_childrenPerParent)
+                  : 0) {
   m_children.reserve(m_total);
 }
 
@@ -35,6 +42,7 @@ bool ProcreationJob::Breed(std::size_t count) {
 }
 
 BankStep ProcreationJob::Apply(CQuensetDoc& doc, std::size_t sourceBank) {
+  assert(m_refusal != GenerationRefusal::TooLarge);
   const std::size_t target = (sourceBank + 1) % kBankCount;
   return BankStep::Replace(doc, target, std::exchange(m_children, {}), kProcreateStepName);
 }

@@ -13,7 +13,6 @@
 #include "FileError.h"
 #include "ParameterNames.h"
 #include "Procreation.h"
-#include "ProcreationJob.h"
 #include "RandomSource.h"
 
 namespace zephyl::cli {
@@ -135,22 +134,23 @@ int Procreate(const Path& file, const Path& output, const BreedOptions& options,
               Console console) {
   CQuensetDoc doc;
   if (!LoadNonEmpty(doc, file, console)) return kExitFailed;
-  if (doc.PatchCount(kWorkBank) < 2) {
-    console.err << "Breeding needs at least 2 patches; " << NamedInput(file) << " holds 1\n";
-    return kExitFailed;
-  }
-  // Refused before any breeding: the editor holds a generation to the same limit.
-  const std::size_t parents = doc.PatchCount(kWorkBank);
-  if (GenerationSize(parents, options.children) > kMaxGenerationSize) {
-    console.err << NamedInput(file) << " holds " << parents << " patches: with " << options.children
-                << " children each, more than the " << kMaxGenerationSize
-                << " children one generation may hold\n";
-    return kExitFailed;
-  }
   doc.m_childrenPerParent = options.children;
   doc.m_mutationChance = options.mutation;
   SeededRandom random(seed);
-  zephyl::Procreate(doc, random);
+  const std::size_t parents = doc.PatchCount(kWorkBank);
+  switch (zephyl::Procreate(doc, random)) {
+    case GenerationRefusal::None:
+      break;
+    case GenerationRefusal::NoChildren:
+      // The children per parent are checked with the command line: the file holds one patch.
+      console.err << "Breeding needs at least 2 patches; " << NamedInput(file) << " holds 1\n";
+      return kExitFailed;
+    case GenerationRefusal::TooLarge:
+      console.err << NamedInput(file) << " holds " << parents << " patches: with "
+                  << options.children << " children each, more than the " << kMaxGenerationSize
+                  << " children one generation may hold\n";
+      return kExitFailed;
+  }
   doc.SetCurrentBank((kWorkBank + 1) % kBankCount);
   return Save(doc, output, console) ? kExitOk : kExitFailed;
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "CQuensetDoc.h"
+
 namespace zephyl::cli {
 
 // Exit codes of zephyl-cli.
@@ -27,8 +29,8 @@ struct DumpOptions {
 };
 
 struct BreedOptions {
-  int children = 5;
-  int mutation = 1;
+  int children = CQuensetDoc::kDefaultChildrenPerParent;
+  int mutation = CQuensetDoc::kDefaultMutationChance;
 };
 
 int Info(const std::vector<Path>& files, Console console);

@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 
+#include "BreedingSettings.h"
 #include "CliCommands.h"
 #include "CliSupport.h"
 #include "MidiCommands.h"
@@ -20,15 +21,16 @@ namespace {
 
 using namespace zephyl::cli;
 
-constexpr int kMaxPercent = 100;
-constexpr int kMaxChildren = 1000;
 constexpr int kMaxPatchCount = 1000000;
 constexpr std::chrono::milliseconds kMaxGap = std::chrono::minutes(1);
 constexpr std::chrono::seconds kMaxQuietTime = std::chrono::hours(24);
 
 constexpr WholeNumberRule kPatchNumber{.min = 1, .note = "patches are counted from 1"};
-constexpr WholeNumberRule kPercent{.min = 0, .max = kMaxPercent, .noun = "percent"};
-constexpr WholeNumberRule kChildren{.min = 1, .max = kMaxChildren};
+constexpr WholeNumberRule kMutation{.min = zephyl::kMutationChanceRange.min,
+                                    .max = zephyl::kMutationChanceRange.max,
+                                    .noun = "percent"};
+constexpr WholeNumberRule kChildren{.min = zephyl::kChildrenPerParentRange.min,
+                                    .max = zephyl::kChildrenPerParentRange.max};
 constexpr WholeNumberRule kPatchCount{.min = 1, .max = kMaxPatchCount};
 constexpr WholeNumberRule kChannel{.min = 1, .max = zephyl::kMidiChannelCount};
 constexpr WholeNumberRule kGap{.min = 0, .max = kMaxGap.count(), .noun = "number of milliseconds"};
@@ -102,7 +104,7 @@ int main(int argc, char** argv) {
       ->check(Whole(kChildren));
   procreate->add_option("--mutation", breed.mutation, "Chance of mutation, percent")
       ->capture_default_str()
-      ->check(Whole(kPercent));
+      ->check(Whole(kMutation));
   procreate->add_option("--seed", seed, "Random seed (default: a fresh one, printed)")
       ->check(Whole(kSeed));
   procreate->callback([&] { status = Procreate(file, output, breed, SeedOrFresh(seed), console); });

@@ -51,14 +51,6 @@ bool CPatchSender::SendShortMessage(std::uint8_t status, std::uint8_t data1, std
   return Put(event);
 }
 
-bool CPatchSender::SendTestNote(const CQuensetDoc& doc, int slot, bool pressed) {
-  const int channel =
-      doc.m_slotChannel[static_cast<std::size_t>(std::clamp(slot, 0, int{kSlotCount} - 1))];
-  const auto status =
-      static_cast<std::uint8_t>((pressed ? kNoteOn : kNoteOff) | ChannelByte(channel));
-  return SendShortMessage(status, kTestNote, kTestVelocity);
-}
-
 void CPatchSender::SendPanic() {
   for (int channel = 0; channel < kMidiChannelCount; ++channel) {
     const auto status = static_cast<std::uint8_t>(kControlChange | channel);

@@ -14,10 +14,6 @@ namespace zephyl {
 // incoming message filling the transfer buffer) reaches the wire.
 class CPatchSender : public CMidiOutPort {
  public:
-  static constexpr std::uint8_t kNoteOn = 0x90;
-  static constexpr std::uint8_t kNoteOff = 0x80;
-  static constexpr std::uint8_t kTestNote = 64;
-  static constexpr std::uint8_t kTestVelocity = 64;
   static constexpr std::uint8_t kControlChange = 0xB0;
   static constexpr std::uint8_t kAllSoundOff = 120;
   static constexpr std::uint8_t kAllNotesOff = 123;
@@ -31,9 +27,6 @@ class CPatchSender : public CMidiOutPort {
   void SendSysEx(std::span<const std::uint8_t> data);
   // One short message; it neither waits for nor disturbs a System Exclusive send.
   bool SendShortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
-  // The panel's "trig" button: note on when pressed, note off when released, on the channel
-  // of the slot.
-  bool SendTestNote(const CQuensetDoc& doc, int slot, bool pressed);
   // All Notes Off, then All Sound Off, on each of the 16 channels: whatever still sounds stops.
   void SendPanic();
 

@@ -97,6 +97,9 @@ class JackPortClient {
   }
   // The process thread's own: the port is there while the client runs.
   void* Buffer(jack_nframes_t frames) { return jack_port_get_buffer(m_port, frames); }
+  // jack_connect() returns before the server's next cycle takes the connection into its graph;
+  // what the port carries until then reaches nobody. Reads the cycle's graph without locking.
+  bool Linked() const { return jack_port_connected(m_port) > 0; }
   void Close() { m_client.Close(); }
 
  private:
@@ -199,7 +202,13 @@ class JackOutput final : public BackendOutput, private JackPortClient {
     auto* output = static_cast<JackOutput*>(static_cast<JackPortClient*>(self));
     void* buffer = output->Buffer(frames);
     jack_midi_clear_buffer(buffer);
-    jack_ringbuffer_t* ring = output->m_ring;
+    // Held in the ring until the connection is in this cycle's graph.
+    if (output->Linked()) output->Drain(buffer);
+    output->m_cycles.fetch_add(1);
+    return 0;
+  }
+  void Drain(void* buffer) {
+    jack_ringbuffer_t* ring = m_ring;
     Size size = 0;
     while (jack_ringbuffer_peek(ring, reinterpret_cast<char*>(&size), sizeof size) == sizeof size &&
            jack_ringbuffer_read_space(ring) >= sizeof size + size) {
@@ -208,8 +217,6 @@ class JackOutput final : public BackendOutput, private JackPortClient {
       jack_ringbuffer_read_advance(ring, sizeof size);
       jack_ringbuffer_read(ring, reinterpret_cast<char*>(data), size);
     }
-    output->m_cycles.fetch_add(1);
-    return 0;
   }
 
   jack_ringbuffer_t* m_ring;

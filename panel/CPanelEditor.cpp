@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <cassert>
 
+#include "PanelDisplays.h"
 #include "PanelLamps.h"
 
 namespace zephyl {
 
 namespace {
 
-constexpr PanelRect kDisplays{0, 150, 150, 300};     // value, bank and patch numbers
-constexpr PanelRect kValueDisplay{0, 160, 50, 200};  // redrawn on every drag step
-constexpr PanelRect kHoverDisplay{0, 168, 50, 200};  // redrawn when the pointer picks a knob
-constexpr int kHoverTop = 0;                         // hovering picks knobs strictly inside
+constexpr int kHoverTop = 0;  // hovering picks knobs strictly inside
 constexpr int kHoverBottom = 200;
 constexpr int kMorphMin = -127;
 constexpr int kMorphMax = 127;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kChannelMask = 0x0F;
 constexpr std::uint8_t kSyncBits = 0x03;
 constexpr std::uint8_t kOctaveShiftCount = CPatch::Range(kOctaveParameter);
 
@@ -49,20 +44,23 @@ void CPanelEditor::SetCurrentParameter(int parameter) {
   m_nCurParam = parameter;
 }
 
-std::uint8_t CPanelEditor::SlotChannelBits() const {
-  return static_cast<std::uint8_t>((m_doc.m_slotChannel[m_nSlot] - 1) & kChannelMask);
-}
-
 void CPanelEditor::InvalidatePanel() {
   const auto& c = m_tables.controls;
   for (std::size_t k = 0; k < kKnobCount; ++k) m_host.Invalidate(c[k].m_hitRect);
   m_host.Invalidate(c[kSemitonesParameter].m_indicatorRect);
   for (std::size_t b = kFirstButton; b <= kTrigButton; ++b) m_host.Invalidate(c[b].m_indicatorRect);
   for (const CPanelControl& slot : m_tables.slotButtons) m_host.Invalidate(SlotRedrawRect(slot));
-  m_host.Invalidate(kDisplays);
+  for (const PanelDisplay& display : {kValueDisplay, kBankDisplay, kPatchDisplay}) {
+    m_host.Invalidate(display.area);
+  }
   // Lights that reach beyond the areas above; without these their edges would stay stale.
   m_host.Invalidate(LampRect(SemitoneOctaveLamp(c[kSemitonesParameter])));
   m_host.Invalidate(LampRect(SyncLamp(c[kSyncParameter], 0)));
+  for (int shift = 0; shift < kOctaveShiftLampCount; ++shift) {
+    m_host.Invalidate(LampRect(OctaveShiftLamp(c[kOctaveParameter], shift)));
+  }
+  for (const CPanelControl& slot : m_tables.slotButtons)
+    m_host.Invalidate(LampRect(LampAbove(slot)));
 }
 
 bool CPanelEditor::EditsValues(PanelPoint point) const {
@@ -153,8 +151,8 @@ bool CPanelEditor::PressButtons(PanelPoint point) {
   if (c[kTrigButton].m_hitRect.Contains(point)) {
     m_bNoteOn = true;
     m_tables.controls[kTrigButton].m_state = 1;
-    m_noteChannelBits = SlotChannelBits();
-    m_host.SendShortMessage(kNoteOn | m_noteChannelBits, kTestNote, kTestVelocity);
+    const ShortMessage on = m_testNote.On(m_doc, m_nSlot);
+    m_host.SendShortMessage(on.status, on.data1, on.data2);
     InvalidatePanel();
   }
   if (c[kSendButton].m_hitRect.Contains(point)) m_host.SendPatch();
@@ -170,7 +168,7 @@ bool CPanelEditor::OnMouseMove(PanelPoint point) {
   for (std::size_t k = 0; k < kKnobCount; ++k) {
     if (!m_tables.controls[k].m_hitRect.Contains(point)) continue;
     m_nCurParam = static_cast<int>(k + (MorphMode() ? kKnobCount : 0));
-    m_host.Invalidate(kHoverDisplay);
+    m_host.Invalidate(kValueDisplay.area);
     return false;
   }
   return true;
@@ -197,7 +195,7 @@ void CPanelEditor::Drag(int y) {
       m_host.Invalidate(LampRect(SemitoneOctaveLamp(c[p])));
     }
     m_host.Invalidate(c[p].m_hitRect);
-    m_host.Invalidate(kValueDisplay);
+    m_host.Invalidate(kValueDisplay.area);
     if (value != old) m_host.PatchValuesChanged();
   } else if (p < kSwitchFirst) {
     std::uint8_t& value = Value(p);
@@ -206,7 +204,7 @@ void CPanelEditor::Drag(int y) {
     if (!moves) return;
     value = static_cast<std::uint8_t>(std::clamp<long long>(v - down, kMorphMin, kMorphMax));
     m_host.Invalidate(c[p - kMorphFirst].m_hitRect);
-    m_host.Invalidate(kValueDisplay);
+    m_host.Invalidate(kValueDisplay.area);
     m_host.PatchValuesChanged();
   }
 }
@@ -219,7 +217,8 @@ bool CPanelEditor::OnLButtonUp() {
     return false;
   }
   if (m_bNoteOn) {
-    m_host.SendShortMessage(kNoteOff | m_noteChannelBits, kTestNote, kTestVelocity);
+    const ShortMessage off = m_testNote.Off();
+    m_host.SendShortMessage(off.status, off.data1, off.data2);
     m_bNoteOn = false;
     m_tables.controls[kTrigButton].m_state = 0;
     InvalidatePanel();

@@ -6,6 +6,7 @@
 #include "CQuensetDoc.h"
 #include "PanelHost.h"
 #include "PanelTables.h"
+#include "TestNote.h"
 
 namespace zephyl {
 
@@ -21,8 +22,6 @@ class CPanelEditor {
   static constexpr std::chrono::milliseconds kBlinkPeriod{250};
   // Blink phases: 0 dark, 1 lit, 2 held lit.
   static constexpr int kSteadyPhase = 2;
-  static constexpr std::uint8_t kTestNote = 64;
-  static constexpr std::uint8_t kTestVelocity = 64;
 
   CPanelEditor(CQuensetDoc& doc, PanelHost& host);
 
@@ -64,7 +63,6 @@ class CPanelEditor {
   bool EditsValues(PanelPoint point) const;
   // True when the buttons pressed changed a value.
   bool PressButtons(PanelPoint point);
-  std::uint8_t SlotChannelBits() const;
 
   CQuensetDoc& m_doc;
   PanelHost& m_host;
@@ -75,9 +73,7 @@ class CPanelEditor {
   int m_nLastY = 0;
   bool m_bDragging = false;
   int m_nCurParam = 0;
-  // The channel the test note sounds on, so that its note off goes there whatever slot is
-  // chosen before the release arrives.
-  std::uint8_t m_noteChannelBits = 0;
+  TestNote m_testNote;
 };
 
 }  // namespace zephyl

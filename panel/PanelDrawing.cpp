@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "PanelDisplays.h"
 #include "PanelLamps.h"
 
 namespace zephyl {
@@ -10,7 +11,7 @@ namespace zephyl {
 namespace {
 
 constexpr std::string_view kFace = "Arial";
-constexpr FontDesc kValueFont{kFace, 16, 600};
+constexpr FontDesc kValueFont{kFace, kDisplayFontHeight, 600};
 constexpr FontDesc kLabelFont{kFace, 12, 500};
 constexpr int kFramePenWidth = 2;
 constexpr Rgb kPatchColour{125, 255, 125};
@@ -55,6 +56,10 @@ int Pick(const int (&ids)[N], std::uint8_t value) {
 template <std::size_t N>
 const CDib* Element(const std::array<CDib, N>& set, std::uint8_t value) {
   return value < N ? &set[value] : nullptr;
+}
+
+void TextAt(PanelSurface& surface, PanelPoint at, std::string_view text) {
+  surface.TextOut(at.x, at.y, text);
 }
 
 void DrawAt(PanelSurface& surface, const CDib* picture, PanelPoint at) {
@@ -181,18 +186,18 @@ void DrawPanel(PanelSurface& s, CPanelEditor& editor, const PanelPictures& pictu
   const auto oldFont = s.SelectFont(valueFont);
   s.SetTextAlign(TextAlign::TopLeft);
   s.SetTextColor(kPatchColour);
-  s.TextOut(10, 230,
-            Format("%3d      ", static_cast<int>(doc.CurrentIndex(doc.CurrentBank())) + 1));
+  TextAt(s, kPatchDisplay.Number(),
+         Format("%3d      ", static_cast<int>(doc.CurrentIndex(doc.CurrentBank())) + 1));
   s.SetTextColor(kBankColour);
-  s.TextOut(10, 200, Format("%3d", static_cast<int>(doc.CurrentBank()) + 1));
+  TextAt(s, kBankDisplay.Number(), Format("%3d", static_cast<int>(doc.CurrentBank()) + 1));
   s.SetTextColor(kValueColour);
   const int value = static_cast<std::int8_t>(patch.m_values[editor.CurrentParameter()]);
-  s.TextOut(10, 170, Format("%3d  ", value));
+  TextAt(s, kValueDisplay.Number(), Format("%3d  ", value));
   s.SelectFont(labelFont);
   s.SetTextColor(kLabelColour);
-  s.TextOut(10, 160, "value:");
-  s.TextOut(10, 190, "bank:");
-  s.TextOut(10, 220, "patch:");
+  TextAt(s, kValueDisplay.Caption(), "value:");
+  TextAt(s, kBankDisplay.Caption(), "bank:");
+  TextAt(s, kPatchDisplay.Caption(), "patch:");
   s.SelectFont(oldFont);
 
   DrawAt(s, &pictures.logo, {330, 160});

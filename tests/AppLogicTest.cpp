@@ -64,7 +64,8 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
       {good, {}},
       {{"100", "4000", "1", "16", "1", "16", "1"}, {}},
       {{"100", "0", "1", "16", "1", "16", "1"}, PrefField::Children},  // would only wipe a bank
-      {{"0", "5", "11", "12", "13", "14", "16"}, PrefField::Mutation},
+      {{"0", "5", "11", "12", "13", "14", "16"}, {}},                  // crossovers alone
+      {{"-1", "5", "11", "12", "13", "14", "16"}, PrefField::Mutation},
       {{"101", "x", "0", "12", "13", "14", "16"}, PrefField::Mutation},
       {{"1", "five", "0", "12", "13", "14", "16"}, PrefField::Children},
       {{"1", "5", "17", "12", "13", "14", "16"}, PrefField::SlotA},
@@ -80,6 +81,7 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
       EXPECT_EQ(refusal->field, *c.refused);
       EXPECT_EQ(prefs.numbers, Preferences{}.numbers) << "a refusal changes nothing";
     } else {
+      EXPECT_EQ(prefs[PrefField::Mutation], std::stoi(c.texts[0]));
       EXPECT_EQ(prefs[PrefField::Children], std::stoi(c.texts[1]));
       EXPECT_TRUE(prefs.explodeSyx);
     }
@@ -89,6 +91,8 @@ TEST(PreferencesTest, FieldsAreCheckedInOrderAndTheFirstRefusalWins) {
             "\"Global MIDI channel\" must be a whole number from 1 to 16.");
   EXPECT_EQ(CheckPreferenceTexts(Texts{"1", "-1", "11", "12", "13", "14", "16"}, prefs)->message,
             "\"Nr of children per parent\" must be a whole number of 1 or more.");
+  EXPECT_EQ(CheckPreferenceTexts(Texts{"101", "5", "11", "12", "13", "14", "16"}, prefs)->message,
+            "\"Chance of mutation (percent)\" must be a whole number from 0 to 100.");
 }
 
 TEST(RecentFileListTest, NewestFirstEachOnceAtMostFour) {
@@ -163,10 +167,19 @@ TEST(StagedJobTest, BreedingInSlicesDrawsExactlyAsOneRun) {
   EXPECT_EQ(a.Draw(), b.Draw());
 }
 
-TEST(StagedJobTest, GenerationSizeCountsOnlyWhatIsBred) {
-  const std::tuple<std::size_t, int, std::uint64_t> cases[] = {
-      {1, 5, 0}, {3, 0, 0}, {3, -7, 0}, {3, 5, 15}, {100'000, 2'000'000'000, 200'000'000'000'000}};
-  for (auto [parents, perParent, size] : cases) EXPECT_EQ(GenerationSize(parents, perParent), size);
+TEST(StagedJobTest, AGenerationCountsOnlyWhatIsBredAndStopsAtTenMillion) {
+  using enum GenerationRefusal;
+  // clang-format off
+  const std::tuple<std::size_t, int, std::uint64_t, GenerationRefusal> cases[] = {
+      {1, 5, 0, NoChildren}, {3, 0, 0, NoChildren}, {3, -7, 0, NoChildren}, {3, 5, 15, None},
+      {2, 5'000'000, 10'000'000, None}, {2, 5'000'001, 10'000'002, TooLarge},
+      {100'000, 2'000'000'000, 200'000'000'000'000, TooLarge}};
+  // clang-format on
+  for (auto [parents, perParent, size, refusal] : cases) {
+    const GenerationPlan plan = PlanGeneration(parents, perParent);
+    EXPECT_EQ(plan.children, size) << parents << " x " << perParent;
+    EXPECT_EQ(plan.refusal, refusal) << parents << " x " << perParent;
+  }
 }
 
 TEST(StagedJobTest, LoadingInSlicesFindsWhatOneLoadFindsAndChangesNothingUntilApplied) {

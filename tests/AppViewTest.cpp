@@ -48,25 +48,24 @@ TEST_F(AppViewTest, PointerAndWheelEditThePatchOnThePanel) {
     Mouse(QEvent::MouseMove, At(kKnob) - QPoint(0, up));
     Mouse(QEvent::MouseButtonRelease, At(kKnob) - QPoint(0, up), Qt::NoButton);
   };
-  const int top = std::min<int>(10 + 7, CPatch::Range(kKnob));
 
   Mouse(QEvent::MouseMove, At(3), Qt::NoButton);  // hovering picks the knob for the display
   EXPECT_EQ(Panel().CurrentParameter(), 3);
   drag(7);
-  EXPECT_EQ(value(kKnob), top);
+  EXPECT_EQ(value(kKnob), 17);
   EXPECT_EQ(Panel().CurrentParameter(), static_cast<int>(kKnob));
   drag(-3);
-  EXPECT_EQ(value(kKnob), top - 3);
+  EXPECT_EQ(value(kKnob), 14);
   // A drag whose release went elsewhere ends at the next move without a button.
   Mouse(QEvent::MouseButtonPress, At(kKnob));
   Mouse(QEvent::MouseMove, At(kKnob) - QPoint(0, 1), Qt::NoButton);
   EXPECT_FALSE(Panel().IsDragging());
 
-  Click(At(kButton));
-  EXPECT_EQ(value(kButton), (10 + 1) % CPatch::Range(kButton));
+  Click(At(kButton));  // out of its range of 4: wraps
+  EXPECT_EQ(value(kButton), 3);
   Mouse(QEvent::MouseButtonPress, At(kButton));
   Mouse(QEvent::MouseButtonDblClick, At(kButton));
-  EXPECT_EQ(value(kButton), (10 + 3) % CPatch::Range(kButton));
+  EXPECT_EQ(value(kButton), 1);
 
   // One patch per notch; finer wheels add up to a notch first.
   const std::pair<std::vector<int>, int> turns[] = {
@@ -99,7 +98,8 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
     notes.push_back({e.status, e.data1, e.data2});
   EXPECT_EQ(notes, (std::vector<Note>{on, off, on, off}));
 
-  // Return, the menu item, the panel's button and Next and Send: the same dump each time.
+  // Return, the menu item, the panel's button and Next and Send: the same dump each time, with
+  // the global channel 1 and slot C.
   Show();
   const std::function<void()> sends[] = {
       [&] { QTest::keyClick(&View(), Qt::Key_Return); },
@@ -110,10 +110,10 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
   for (const auto& send : sends) {
     m_midi.ports.at(kOutput).sent.clear();
     send();
-    const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), 1, 2);
-    EXPECT_EQ(m_midi.SentBytes(kOutput), Bytes(dump.begin(), dump.end()));
-    EXPECT_EQ(dump[kChannelByte], 0x00);  // global channel 1
-    EXPECT_EQ(dump[kProgramByte], 2);     // slot C
+    Bytes dump = DumpOf(m_doc.CurrentPatch());
+    dump[2] = 0x00;
+    dump[5] = 2;
+    EXPECT_EQ(m_midi.SentBytes(kOutput), dump);
   }
   EXPECT_EQ(m_doc.CurrentIndex(0), 1u);  // Next and Send moved first
 }
@@ -130,10 +130,6 @@ TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen
   }
   EXPECT_EQ(sent, panic);
 
-  const auto last = [&] {
-    const Dump dump = CPatchSender::BuildDump(m_doc.CurrentPatch(), m_doc.m_globalChannel, 0);
-    return Bytes(dump.begin(), dump.end());
-  };
   const auto dumps = [&] { return m_midi.SentBytes(kOutput).size() / kDumpSize; };
   QAction* item = Frame().MenuAction(cmd::kSendOnEdit);
   constexpr std::size_t kKnob = 3, kButton = 51;
@@ -152,7 +148,7 @@ TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen
   EXPECT_LE(dumps(), 3u);
   const Bytes all = m_midi.SentBytes(kOutput);
   ASSERT_GE(all.size(), kDumpSize);
-  EXPECT_EQ(Bytes(all.end() - kDumpSize, all.end()), last())
+  EXPECT_EQ(Bytes(all.end() - kDumpSize, all.end()), DumpOf(m_doc.CurrentPatch()))
       << "the instrument ends with what the panel shows";
   // Closing the editor while "trig" is held ends the note first.
   out.sent.clear();

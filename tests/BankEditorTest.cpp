@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "CBankEditor.h"
 #include "Procreation.h"
 #include "TestPatches.h"
@@ -32,9 +34,8 @@ TEST(DocumentTest, InsertedCopiesBecomeCurrentWithProgramByteZeroAndTheirOwnEndB
   received.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x02};
   received.m_terminator = 0;
   doc.InsertCopyAfter(received);
-  const Bytes dump = DumpOf(doc.CurrentPatch());
-  EXPECT_EQ(Bytes(dump.begin(), dump.begin() + 6), (Bytes{0xF0, 0x33, 0x03, 0x04, 0x01, 0}));
-  EXPECT_EQ(dump.back(), 0xF7);
+  EXPECT_EQ(doc.CurrentPatch().m_header, (std::array<std::uint8_t, 6>{0xF0, 0x33, 3, 4, 1, 0}));
+  EXPECT_EQ(doc.CurrentPatch().m_terminator, 0xF7);
   doc.InsertCopyBefore(FilledPatch(8));
   doc.AppendNewPatch();
   EXPECT_EQ(Marks(doc.Bank(0)), (std::vector<int>{1, 8, 9, 2, 0}));
@@ -133,20 +134,83 @@ TEST_F(BankEditorTest, CutCopyAndPasteUseThePrivateClipboard) {
   EXPECT_EQ(m_editor.Clipboard().m_values[0], 0);
 }
 
-TEST_F(BankEditorTest, PatchCommandsChangeOnlyTheCurrentPatch) {
-  Fill(2);
-  m_doc.SetCurrentIndex(0, 0);
-  m_doc.CurrentPatch().m_values.fill(100);
-  m_editor.Execute(BankCommand::ClearMorph);
+TEST(PatchCommandTest, EachChangesTheCurrentPatchAsDefinedAndNoOther) {
+  CQuensetDoc doc;
+  CPatch start;
+  std::array<int, kParameterCount> expected{};
   for (std::size_t i = 0; i < kParameterCount; ++i)
-    EXPECT_EQ(m_doc.CurrentPatch().m_values[i], i >= 25 && i < 50 ? 0 : 100) << i;
-  for (BankCommand command :
-       {BankCommand::InvertPatch, BankCommand::ModifyPatch, BankCommand::RandomPatch}) {
-    const CPatch before = m_doc.CurrentPatch();
-    m_editor.Execute(command);
-    EXPECT_NE(m_doc.CurrentPatch().m_values, before.m_values);
+    start.m_values[i] = static_cast<std::uint8_t>(expected[i] = static_cast<int>(i) % RangeOf(i));
+  doc.AppendPatches(0, {start, FilledPatch(2)});
+  doc.SetCurrentIndex(0, 0);
+  ScriptedRandom random({3});  // every draw: odd, so Modify moves up, by 3 % 5
+  UndoHistory history;
+  CBankEditor editor(doc, random, history);
+  const std::pair<BankCommand, std::function<int(std::size_t, int)>> steps[] = {
+      {BankCommand::ClearMorph, [](std::size_t i, int v) { return i >= 25 && i < 50 ? 0 : v; }},
+      {BankCommand::InvertPatch, [](std::size_t i, int v) { return RangeOf(i) - 1 - v; }},
+      {BankCommand::ModifyPatch,
+       [](std::size_t i, int v) { return std::min(v + 3, RangeOf(i) - 1); }},
+      {BankCommand::RandomPatch, [](std::size_t i, int) { return 3 % RangeOf(i); }},
+  };
+  for (const auto& [command, rule] : steps) {
+    SCOPED_TRACE(static_cast<int>(command));
+    editor.Execute(command);
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+      expected[i] = rule(i, expected[i]);
+      EXPECT_EQ(doc.PatchAt(0, 0).m_values[i], expected[i]) << i;
+    }
   }
-  EXPECT_EQ(m_doc.PatchAt(0, 1).m_values, FilledPatch(2).m_values);
+  EXPECT_EQ(doc.PatchAt(0, 1).m_values, FilledPatch(2).m_values);
+}
+
+// Whatever they start from inside the ranges, and however they follow each other, the
+// operators only ever produce values inside the ranges.
+TEST(PatchCommandTest, EveryOperatorKeepsEveryValueInsideItsRange) {
+  using enum BankCommand;
+  const BankCommand commands[] = {InvertPatch, ModifyPatch, RandomPatch, ClearMorph,
+                                  Procreate,   NextBank,    Next,        Paste};
+  for (std::uint32_t seed = 0; seed < 200; ++seed) {
+    SCOPED_TRACE(seed);
+    SeededRandom random(seed);
+    std::vector<CPatch> patches(3);
+    for (CPatch& patch : patches) {
+      for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const int ends[] = {0, RangeOf(i) - 1, static_cast<int>(random.Draw() % RangeOf(i))};
+        patch.m_values[i] = static_cast<std::uint8_t>(ends[random.Draw() % 3]);
+      }
+    }
+    CQuensetDoc doc;
+    doc.AppendPatches(0, std::move(patches));
+    doc.m_mutationChance = static_cast<int>(seed % 101);
+    doc.m_childrenPerParent = 2;
+    UndoHistory history;
+    CBankEditor editor(doc, random, history);
+    for (int step = 0; step < 12; ++step) editor.Execute(commands[random.Draw() % 8]);
+    for (std::size_t b = 0; b < kBankCount; ++b) {
+      for (const CPatch& patch : doc.Bank(b)) {
+        for (std::size_t i = 0; i < kParameterCount; ++i)
+          ASSERT_LT(patch.m_values[i], RangeOf(i)) << "bank " << b << ", parameter " << i;
+      }
+    }
+  }
+}
+
+TEST_F(BankEditorTest, ProcreateRefusesAGenerationBeyondTheLimitAndLeavesTheNextBank) {
+  // 2 parents with 5,000,001 children each: one more than ten million.
+  Fill(2);
+  m_doc.AppendPatches(1, FilledPatches({9}));
+  for (int perParent : {5'000'001, 0}) {
+    m_doc.m_childrenPerParent = perParent;
+    EXPECT_FALSE(m_editor.Execute(BankCommand::Procreate).repaint);
+    EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9}) << perParent;
+    EXPECT_FALSE(m_history.CanUndo()) << perParent;
+  }
+  // The operation the command line uses refuses it too, before any draw.
+  ScriptedRandom random({0});
+  m_doc.m_childrenPerParent = 5'000'001;
+  EXPECT_EQ(Procreate(m_doc, random), GenerationRefusal::TooLarge);
+  EXPECT_EQ(Marks(m_doc.Bank(1)), std::vector<int>{9});
+  EXPECT_EQ(random.DrawCount(), 0u);
 }
 
 TEST(ProcreationTest, ReplacesTheNextBankWithKChildrenPerParent) {
@@ -174,7 +238,7 @@ TEST(ProcreationTest, WithoutTwoParentsOrAnyChildrenTheNextBankIsOnlyCleared) {
     doc.AppendPatches(1, FilledPatches({1, 2}));
     doc.m_childrenPerParent = children;
     ScriptedRandom random({0});
-    Procreate(doc, random);
+    EXPECT_EQ(Procreate(doc, random), GenerationRefusal::NoChildren);
     EXPECT_EQ(Marks(doc.Bank(1)), std::vector<int>{0});
     EXPECT_TRUE(doc.IsPlaceholder(1));
     EXPECT_EQ(random.DrawCount(), 0u);

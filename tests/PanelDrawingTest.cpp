@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "NullPanelHost.h"
+#include "PanelDisplays.h"
 #include "PanelDrawing.h"
 #include "QtPanelSurface.h"
 #include "RenderPanel.h"
@@ -174,6 +175,25 @@ TEST_F(PanelDrawingTest, DisplaysShowValueBankAndPatchNumbers) {
   image = Render();
   EXPECT_TRUE(ShowsText(image, {255, 0, 0}, 10, 170, "127  ", value));
   EXPECT_TRUE(ShowsText(image, {5, 255, 5}, 10, 200, "  5", bank));
+}
+
+// At their widest in the panel's real fonts, "-128  ", bank 5 and patch 9999, the numbers stay
+// inside the areas a changed number repaints.
+TEST_F(PanelDrawingTest, TheWidestNumbersStayInsideTheirDisplays) {
+  const QImage narrow = Render();
+  m_doc.AppendPatches(4, std::vector<CPatch>(9999));
+  m_doc.SetCurrentBank(4);
+  m_editor.SetCurrentParameter(kKnobCount);
+  Value(kKnobCount) = 0x80;
+  const QImage wide = Render();
+  for (int y = 0; y < kPanelHeight; ++y) {
+    for (int x = 0; x < kPanelWidth; ++x) {
+      const PanelPoint p{x, y};
+      ASSERT_TRUE(narrow.pixel(x, y) == wide.pixel(x, y) || kValueDisplay.area.Contains(p) ||
+                  kBankDisplay.area.Contains(p) || kPatchDisplay.area.Contains(p))
+          << x << "," << y;
+    }
+  }
 }
 
 TEST_F(PanelDrawingTest, PicturesByValueAndNothingOutsideTheSet) {

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "BankFile.h"
 #include "MemoryByteSource.h"
 #include "TestPatches.h"
 
@@ -18,23 +19,35 @@ CPatch ReadAt(const Bytes& bytes, std::uint64_t offset, std::size_t chunkSize = 
   return patch;
 }
 
-TEST(PatchTest, DumpsWriteLowNibbleFirstAndReadBackWithTheDefaultHeader) {
-  EXPECT_EQ(DumpOf(CPatch{}),
-            Concat({{0xF0, 0x33, 0x0F, 0x04, 0x00, 0x00}, Bytes(132, 0), {0xF7}}));
-  CPatch patch;
-  for (std::size_t i = 0; i < kParameterCount; ++i)
-    patch.m_values[i] = static_cast<std::uint8_t>(0xAB + 37 * i);
-  patch.m_header = {0xF0, 0x33, 0x03, 0x07, 0x01, 0x02};
-  const Bytes dump = DumpOf(patch);
-  EXPECT_EQ(Bytes(dump.begin() + 2, dump.begin() + 8), (Bytes{3, 7, 1, 2, 0x0B, 0x0A}));
-  const CPatch back = ReadAt(dump, 0);
-  EXPECT_TRUE(back.m_bValid);
-  EXPECT_EQ(back.m_values, patch.m_values);
-  EXPECT_EQ(back.m_header, CPatch::kDefaultHeader);
-  EXPECT_EQ(back.m_readPos, 139u);
-  const CPatch behind = ReadAt(dump, 500);  // behind the end: nothing read, nothing moved
+// Every value of every parameter, and headers of every channel, bank and program, go out as
+// the format says and come back as they went: the values into the patch, the header as found.
+TEST(PatchTest, EveryValueAndHeaderWritesAsTheFormatSaysAndReadsBack) {
+  std::vector<CPatch> patches(128);
+  for (std::size_t k = 0; k < patches.size(); ++k) {
+    const auto byte = [k](std::size_t n) { return static_cast<std::uint8_t>(k % n); };
+    patches[k].m_header = {0xF0, 0x33, byte(16), 0x04, byte(4), byte(128)};
+    for (std::size_t i = 0; i < kParameterCount; ++i) patches[k].m_values[i] = byte(RangeOf(i));
+  }
+  CQuensetDoc doc;
+  doc.AppendPatches(0, std::vector<CPatch>(patches));
+  MemoryByteSink sink;
+  SaveBank(doc, sink);
+  ASSERT_EQ(sink.Bytes(), DumpsOf(patches));
+  MemoryByteSource source(sink.Bytes());
+  DumpScanner scanner(source);
+  for (const CPatch& written : patches) {
+    CPatch read;
+    ASSERT_TRUE(scanner.Next(read));
+    EXPECT_EQ(read.m_values, written.m_values);
+    EXPECT_EQ(scanner.DumpHeader(), written.m_header);
+    EXPECT_EQ(read.m_header, CPatch::kDefaultHeader) << "a patch read keeps its own header";
+  }
+  CPatch none;
+  EXPECT_FALSE(scanner.Next(none));
+  // A read that starts behind the end reads nothing and moves nowhere.
+  const CPatch behind = ReadAt(sink.Bytes(), sink.Bytes().size() + 500);
   EXPECT_FALSE(behind.m_bValid);
-  EXPECT_EQ(behind.m_readPos, 500u);
+  EXPECT_EQ(behind.m_readPos, sink.Bytes().size() + 500);
 }
 
 // The reader as defined, one byte at a time: the buffered reader must agree with it on streams
@@ -96,12 +109,7 @@ TEST(PatchTest, BufferedReadAgreesWithByteByByteReadingAtAnyChunkSize) {
   }
 }
 
-void ExpectInRange(const CPatch& patch) {
-  for (std::size_t i = 0; i < kParameterCount; ++i)
-    ASSERT_LT(patch.m_values[i], CPatch::Range(i)) << i;
-}
-
-TEST(PatchTest, InvertMirrorsAndRandomizeDrawsOncePerParameterWithinRange) {
+TEST(PatchTest, InvertMirrorsAndRandomizeDrawsOncePerParameter) {
   CPatch patch;
   patch.Invert();
   for (auto [i, value] : {std::pair{0, 120}, {49, 126}, {52, 31}, {65, 8}})
@@ -114,9 +122,6 @@ TEST(PatchTest, InvertMirrorsAndRandomizeDrawsOncePerParameterWithinRange) {
   EXPECT_EQ(top.DrawCount(), kParameterCount);
   EXPECT_EQ(patch.m_values[0], 126 % 121);
   EXPECT_EQ(patch.m_values[1], 126);  // 127 values: 126 is the largest
-  SeededRandom random(1);
-  patch.Randomize(random);
-  ExpectInRange(patch);
 }
 
 TEST(PatchTest, CrossoverDrawsParentThenMutationThenValue) {
@@ -135,7 +140,8 @@ TEST(PatchTest, CrossoverDrawsParentThenMutationThenValue) {
   for (std::size_t i = 0; i < kParameterCount; ++i) {
     const int inherited = i % 2 == 0 ? 10 : 20;
     const bool mutated = i % 3 == 0 && i != kGainParameter;
-    EXPECT_EQ(child.m_values[i], mutated ? (1000 + i) % CPatch::Range(i) : inherited) << i;
+    EXPECT_EQ(child.m_values[i], mutated ? (1000 + static_cast<int>(i)) % RangeOf(i) : inherited)
+        << i;
   }
   EXPECT_EQ(child.m_header, CPatch::kDefaultHeader);
 }
@@ -150,11 +156,6 @@ TEST(PatchTest, ModifyStepsUpOnOddDownOnEvenAndStopsAtTheEnds) {
   patch.Modify(CPatch::kModifyStep, random);
   EXPECT_EQ(random.DrawCount(), 2 * kParameterCount);
   EXPECT_EQ(Bytes(patch.m_values.begin(), patch.m_values.begin() + 5), (Bytes{63, 0, 126, 126, 0}));
-  SeededRandom seeded(3);
-  for (int round = 0; round < 200; ++round) {
-    patch.Modify(CPatch::kModifyStep, seeded);
-    ExpectInRange(patch);
-  }
 }
 
 }  // namespace

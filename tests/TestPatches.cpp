@@ -26,8 +26,18 @@ std::vector<int> Marks(const std::vector<CPatch>& bank) {
 }
 
 Bytes DumpOf(const CPatch& patch) {
-  const Dump dump = patch.ToDump();
-  return Bytes(dump.begin(), dump.end());
+  Bytes dump(patch.m_header.begin(), patch.m_header.end());
+  for (const std::uint8_t value : patch.m_values) {
+    dump.push_back(value & 0x0F);
+    dump.push_back(value >> 4);
+  }
+  dump.push_back(0xF7);
+  return dump;
+}
+
+int RangeOf(std::size_t p) {
+  constexpr int kSwitchRanges[] = {4, 4, 32, 5, 2, 4, 5, 5, 3, 5, 2, 4, 2, 2, 5, 9};
+  return p == 0 ? 121 : p < 50 ? 127 : kSwitchRanges[p - 50];
 }
 
 std::vector<BankSnapshot> Snapshot(const CQuensetDoc& doc) {
@@ -41,8 +51,15 @@ std::vector<BankSnapshot> Snapshot(const CQuensetDoc& doc) {
 }
 
 Bytes DumpsOf(std::initializer_list<int> values) {
+  return DumpsOf(FilledPatches(values));
+}
+
+Bytes DumpsOf(const std::vector<CPatch>& patches) {
   Bytes all;
-  for (const CPatch& patch : FilledPatches(values)) all = Concat({all, DumpOf(patch)});
+  for (const CPatch& patch : patches) {
+    const Bytes dump = DumpOf(patch);
+    all.insert(all.end(), dump.begin(), dump.end());
+  }
   return all;
 }
 

@@ -20,7 +20,11 @@ CPatch FilledPatch(std::uint8_t value);
 std::vector<CPatch> FilledPatches(std::initializer_list<int> values);
 std::vector<int> Marks(const std::vector<CPatch>& bank);
 
+// The program dump of `patch` as the format describes it, written here independently of the
+// product: its six header bytes, each value as low nibble then high nibble, and the end byte.
 Bytes DumpOf(const CPatch& patch);
+// The number of values parameter `p` takes, as the format lists them.
+int RangeOf(std::size_t p);
 
 // What one bank holds: its patches' bytes as they stand, its marks and its file.
 struct BankSnapshot {
@@ -31,6 +35,7 @@ struct BankSnapshot {
 };
 std::vector<BankSnapshot> Snapshot(const CQuensetDoc& doc);
 Bytes DumpsOf(std::initializer_list<int> values);
+Bytes DumpsOf(const std::vector<CPatch>& patches);
 Bytes Concat(std::initializer_list<Bytes> parts);
 inline Bytes Junk(std::size_t count, std::uint8_t byte = 0x11) {
   return Bytes(count, byte);

@@ -25,6 +25,11 @@ class UndoTest : public ::testing::Test {
     m_doc.AppendPatches(2, FilledPatches({6}));
   }
 
+  // Patches marked `marks` opened from c.zpf into `bank`, which takes the file when it has none.
+  void Open(std::size_t bank, std::initializer_list<int> marks, const char* file = "") {
+    m_history.Push(BankStep::Append(m_doc, bank, FilledPatches(marks), "Open c.zpf", file));
+  }
+
   CQuensetDoc m_doc;
   SeededRandom m_random{9};
   UndoHistory m_history;
@@ -60,14 +65,10 @@ TEST_F(UndoTest, EveryChangeIsOneStepThatUndoesAndRedoesByteForByte) {
       {"Open c.zpf",
        in(3,
           [this] {
-            m_history.Push(
-                BankStep::Append(m_doc, 3, FilledPatches({7, 8}), "Open c.zpf", "c.zpf"));
+            Open(3, {7, 8}, "c.zpf");
           }),
        3},
-      {"Open c.zpf",
-       in(1,
-          [this] { m_history.Push(BankStep::Append(m_doc, 1, FilledPatches({7}), "Open c.zpf")); }),
-       1},
+      {"Open c.zpf", in(1, [this] { Open(1, {7}); }), 1},
       {"Receive Patch",
        [this] { m_history.Push(BankStep::InsertAfter(m_doc, FilledPatch(9), "Receive Patch")); },
        0},
