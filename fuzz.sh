@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS (default 60).
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS (default 60): the
+# readers of dumps, banks and bitmaps, and MIDI input from the bytes to the bank.
 # Inputs that crash are copied to fuzz/regressions/<target>/, which the test suite replays.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,7 +12,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 
 status=0
-for target in patch_reader bank_loader dib_reader; do
+for target in patch_reader bank_loader dib_reader midi_input; do
   work=$(mktemp -d)
   regressions="fuzz/regressions/$target"
   mkdir -p "$work/corpus"

@@ -38,10 +38,15 @@ constexpr PanelRect kFrames[] = {
 };
 
 // Display pictures by value, for the selectors whose pictures are not in value order.
-constexpr int kLfoDestination[] = {211, 208, 206, 205, 210};
-constexpr int kModWheel[] = {208, 210, 206, 212, 209};
-constexpr int kModEnvelopeDestination[] = {206, 210, 211, 196};
-constexpr int kArpDest[] = {200, 202, 201, 207, 205, 203, 204, 208, 196};
+constexpr int kLfoDestination[] = {kPwResource, kFilterResource, kOsc2Resource, kOsc12Resource,
+                                   kFmResource};
+constexpr int kModWheel[] = {kFilterResource, kFmResource, kOsc2Resource, kLfo1Resource,
+                             kMorphResource};
+constexpr int kModEnvelopeDestination[] = {kOsc2Resource, kFmResource, kPwResource,
+                                           kDashesResource};
+constexpr int kArpDest[] = {kDownResource, kUpResource,     kUpAndDownResource,
+                            kAmpResource,  kOsc12Resource,  kRandomResource,
+                            kEchoResource, kFilterResource, kDashesResource};
 
 template <std::size_t N>
 int Pick(const int (&ids)[N], std::uint8_t value) {

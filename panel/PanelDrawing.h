@@ -3,13 +3,14 @@
 #include "CPanelEditor.h"
 #include "PanelPictures.h"
 #include "PanelSurface.h"
+#include "PictureMeasures.h"
 
 namespace zephyl {
 
 // The panel's extent: every control, display and frame lies inside it.
 inline constexpr int kPanelWidth = 550;
 inline constexpr int kPanelHeight = 250;
-inline constexpr Rgb kPanelGrey{82, 82, 82};
+inline constexpr Rgb kPanelGrey{kPanelGreyLevel, kPanelGreyLevel, kPanelGreyLevel};
 
 // Draws the whole panel for the current patch of the current bank onto `surface`, whose
 // background is already the panel's grey; the platform clips it to what needs repainting.

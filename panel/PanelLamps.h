@@ -1,13 +1,12 @@
 #pragma once
 
 #include "CPanelControl.h"
+#include "PictureMeasures.h"
 
 namespace zephyl {
 
 // Where the panel's pictures stand relative to their controls. Lamps are the 13 x 10 lit and
 // unlit indicator pictures; display pictures the 33 x 13 words and waves above buttons.
-inline constexpr int kLampWidth = 13;
-inline constexpr int kLampHeight = 10;
 inline constexpr int kOctaveShiftLampCount = 5;
 inline constexpr int kOctaveShiftLampStep = 15;
 

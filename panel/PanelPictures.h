@@ -5,28 +5,30 @@
 #include <span>
 
 #include "CDib.h"
+#include "ResourceIds.h"
 
 namespace zephyl {
-
-inline constexpr std::size_t kKnobFrameCount = 40;
-inline constexpr int kFirstKnobFrameResource = 130;
-inline constexpr int kButtonResource = 172;
-inline constexpr int kLampLitResource = 174;
-inline constexpr int kLampDarkResource = 175;
-inline constexpr int kLogoResource = 181;
 
 // Every picture of the panel, attached in place to the program's embedded bitmaps. The display
 // pictures come in sets that the drawing pass picks from by parameter value.
 class PanelPictures {
  public:
   // Resource numbers of each set's elements, in element order.
-  static constexpr std::array<int, 3> kVoiceModes = {213, 214, 216};
-  static constexpr std::array<int, 8> kDestinations = {208, 207, 206, 205, 209, 210, 211, 212};
-  static constexpr std::array<int, 5> kArpeggios = {200, 202, 201, 203, 204};
-  static constexpr std::array<int, 4> kTrackings = {196, 199, 197, 198};
-  static constexpr std::array<int, 5> kLfoWaves = {192, 195, 183, 194, 193};
-  static constexpr std::array<int, 5> kOscillatorWaves = {185, 184, 183, 182, 186};
-  static constexpr std::array<int, 5> kFilters = {191, 189, 187, 188, 190};
+  static constexpr std::array kVoiceModes = {kMonoResource, kLegatoResource, kPolyResource};
+  static constexpr std::array kDestinations = {kFilterResource, kAmpResource,   kOsc2Resource,
+                                               kOsc12Resource,  kMorphResource, kFmResource,
+                                               kPwResource,     kLfo1Resource};
+  static constexpr std::array kArpeggios = {kDownResource, kUpResource, kUpAndDownResource,
+                                            kRandomResource, kEchoResource};
+  static constexpr std::array kTrackings = {kDashesResource, kOneThirdResource, kTwoThirdsResource,
+                                            kFullResource};
+  static constexpr std::array kLfoWaves = {kRandomStepsResource, kFallingRampResource,
+                                           kTriangleResource, kSquareResource,
+                                           kSmoothRandomResource};
+  static constexpr std::array kOscillatorWaves = {kPulseResource, kSawtoothResource,
+                                                  kTriangleResource, kSineResource, kNoiseResource};
+  static constexpr std::array kFilters = {kLp12dbResource, kLp24dbResource, kHp24dbResource,
+                                          kBpResource, kNotchResource};
 
   // Attaches every picture to its embedded bitmap; false when any is missing or damaged, each
   // failure reported through `messages`.

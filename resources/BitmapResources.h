@@ -13,6 +13,7 @@ struct BitmapResource {
 
 // The resource with number `id`, or an empty span when there is none.
 std::span<const std::uint8_t> FindBitmap(int id);
+// Every resource whose file is embedded, in the order of their numbers.
 std::span<const BitmapResource> AllBitmapResources();
 
 }  // namespace zephyl

@@ -1,7 +1,8 @@
 # Writes OUTPUT, a C++ source holding every BMP file of BITMAPS as a packed bitmap (the BMP
-# without its 14-byte file header), found by the number that leads the file name.
+# without its 14-byte file header) under its file name, by which the resource table finds it.
 set(body "")
 set(table "")
+set(index 0)
 
 # The little-endian number of SIZE bytes at byte AT of the hex string HEX.
 function(read_le hex at size out)
@@ -18,10 +19,6 @@ endfunction()
 
 foreach(path IN LISTS BITMAPS)
   get_filename_component(name ${path} NAME)
-  string(REGEX MATCH "^[0-9]+" id ${name})
-  if(id STREQUAL "")
-    message(FATAL_ERROR "${path}: the name must begin with the resource number")
-  endif()
   file(READ ${path} hex HEX)
   string(SUBSTRING ${hex} 0 4 magic)
   if(NOT magic STREQUAL "424d")
@@ -41,14 +38,14 @@ foreach(path IN LISTS BITMAPS)
   endif()
   string(SUBSTRING ${hex} 28 -1 hex)
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes ${hex})
-  string(APPEND body "alignas(4) const std::uint8_t k${id}[] = {${bytes}};\n")
-  string(APPEND table "    {${id}, k${id}},\n")
+  string(APPEND body "alignas(4) const std::uint8_t kFile${index}[] = {${bytes}};\n")
+  string(APPEND table "    {\"${name}\", kFile${index}},\n")
+  math(EXPR index "${index} + 1")
 endforeach()
 file(WRITE ${OUTPUT}.tmp "// Generated from resources/bitmaps by EmbedBitmaps.cmake; do not edit.
-#include <algorithm>
 #include <iterator>
 
-#include \"BitmapResources.h\"
+#include \"EmbeddedFiles.h\"
 
 namespace zephyl {
 
@@ -56,20 +53,13 @@ namespace {
 
 ${body}
 // The last entry only keeps the table non-empty while no bitmap exists yet.
-const BitmapResource kTable[] = {
-${table}    {0, {}},
+const EmbeddedFile kTable[] = {
+${table}    {{}, {}},
 };
-const std::span<const BitmapResource> kBitmaps(kTable, std::size(kTable) - 1);
 
 }  // namespace
 
-std::span<const std::uint8_t> FindBitmap(int id) {
-  const auto found = std::find_if(kBitmaps.begin(), kBitmaps.end(),
-                                  [id](const BitmapResource& r) { return r.id == id; });
-  return found == kBitmaps.end() ? std::span<const std::uint8_t>() : found->data;
-}
-
-std::span<const BitmapResource> AllBitmapResources() { return kBitmaps; }
+std::span<const EmbeddedFile> EmbeddedFiles() { return {kTable, std::size(kTable) - 1}; }
 
 }  // namespace zephyl
 ")

@@ -1,31 +1,20 @@
 #include "BitmapFiles.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <stdexcept>
 
 #include "AtomicFileWriter.h"
-#include "CDib.h"
 #include "Display.h"
 #include "Knob.h"
 #include "Lamp.h"
 #include "Logo.h"
+#include "ResourceIds.h"
 
 namespace zephyl::bitmaps {
 
 namespace {
-
-class ThrowingMessages final : public DibMessages {
- public:
-  explicit ThrowingMessages(std::string name) : m_name(std::move(name)) {}
-  void Show(std::string_view message) override {
-    throw std::runtime_error(m_name + ": " + std::string(message));
-  }
-
- private:
-  std::string m_name;
-};
 
 // Knobs are pure greys: index i is grey level i.
 IndexedBitmap GreyBitmap(const Raster& raster) {
@@ -38,11 +27,7 @@ IndexedBitmap GreyBitmap(const Raster& raster) {
   return bitmap;
 }
 
-std::string Numbered(int resource, const std::string& what) {
-  return std::to_string(resource) + "-" + what + ".bmp";
-}
-
-constexpr Rgb8 kPanel{kPanelGrey.r, kPanelGrey.g, kPanelGrey.b};
+constexpr Rgb8 kPanel{kPanelGreyLevel, kPanelGreyLevel, kPanelGreyLevel};
 constexpr Rgb8 kBlack{0, 0, 0};
 constexpr Rgb8 kLampGreen{0, 255, 0};
 
@@ -84,83 +69,82 @@ std::vector<WavePoint> Steps(std::initializer_list<double> levels) {
 
 struct Word {
   int resource;
-  const char* name;
   const char* text;
 };
 
 // Words on the 4-bit displays, and the three voice modes on 8-bit ones.
 constexpr Word kWords[] = {
-    {186, "noise", "noise"},     {187, "hp24db", "hp24db"}, {188, "bp", "bp"},
-    {189, "lp24db", "lp24db"},   {190, "notch", "notch"},   {191, "lp12db", "lp12db"},
-    {196, "dashes", "- -"},      {197, "2-3", "2/3"},       {198, "full", "full"},
-    {199, "1-3", "1/3"},         {200, "down", "down"},     {201, "u-and-d", "u &d"},
-    {202, "up", "up"},           {203, "random", "random"}, {204, "echo", "echo"},
-    {205, "osc-1-2", "osc 1+2"}, {206, "osc-2", "osc 2"},   {207, "amp", "amp"},
-    {208, "filter", "filter"},   {209, "morph", "morph"},   {210, "fm", "fm"},
-    {211, "pw", "pw"},           {212, "lfo-1", "lfo 1"},
+    {kNoiseResource, "noise"},   {kHp24dbResource, "hp24db"}, {kBpResource, "bp"},
+    {kLp24dbResource, "lp24db"}, {kNotchResource, "notch"},   {kLp12dbResource, "lp12db"},
+    {kDashesResource, "- -"},    {kTwoThirdsResource, "2/3"}, {kFullResource, "full"},
+    {kOneThirdResource, "1/3"},  {kDownResource, "down"},     {kUpAndDownResource, "u &d"},
+    {kUpResource, "up"},         {kRandomResource, "random"}, {kEchoResource, "echo"},
+    {kOsc12Resource, "osc 1+2"}, {kOsc2Resource, "osc 2"},    {kAmpResource, "amp"},
+    {kFilterResource, "filter"}, {kMorphResource, "morph"},   {kFmResource, "fm"},
+    {kPwResource, "pw"},         {kLfo1Resource, "lfo 1"},
 };
 constexpr Word kVoiceWords[] = {
-    {213, "mono", "mono"}, {214, "legato", "legato"}, {216, "poly", "poly"}};
+    {kMonoResource, "mono"}, {kLegatoResource, "legato"}, {kPolyResource, "poly"}};
+
+BitmapFile Named(int resource, IndexedBitmap bitmap) {
+  return {resource, ResourceFileName(resource), std::move(bitmap)};
+}
 
 }  // namespace
 
 std::vector<BitmapFile> AllBitmaps() {
   std::vector<BitmapFile> files;
   for (int frame = 0; frame < static_cast<int>(kKnobFrameCount); ++frame) {
-    char what[16];
-    std::snprintf(what, sizeof what, "knob-%02d", frame);
-    const int resource = kFirstKnobFrameResource + frame;
-    files.push_back({resource, Numbered(resource, what), GreyBitmap(DrawKnob(frame))});
+    files.push_back(Named(kFirstKnobFrameResource + frame, GreyBitmap(DrawKnob(frame))));
   }
-  files.push_back({kButtonResource, Numbered(kButtonResource, "button"),
-                   Quantize(DrawButton(), 8, 133, {kPanel, kBlack})});
-  files.push_back(
-      {kLogoResource, Numbered(kLogoResource, "logo"), Quantize(DrawLogo(), 8, 256, {kPanel})});
-  files.push_back({kLampLitResource, Numbered(kLampLitResource, "lamp-lit"),
-                   Quantize(DrawLamp(true), 8, 20, {kPanel, kLampGreen})});
-  files.push_back({kLampDarkResource, Numbered(kLampDarkResource, "lamp-dark"),
-                   Quantize(DrawLamp(false), 8, 7, {kPanel})});
+  files.push_back(Named(kButtonResource, Quantize(DrawButton(), 8, 133, {kPanel, kBlack})));
+  files.push_back(Named(kLogoResource, Quantize(DrawLogo(), 8, 256, {kPanel})));
+  files.push_back(Named(kLampLitResource, Quantize(DrawLamp(true), 8, 20, {kPanel, kLampGreen})));
+  files.push_back(Named(kLampDarkResource, Quantize(DrawLamp(false), 8, 7, {kPanel})));
 
   const std::vector<Rgb8> display = DisplayColours();
-  const auto wave = [&](int resource, const char* name, const std::vector<WavePoint>& points) {
-    files.push_back(
-        {resource, Numbered(resource, name), Quantize(DrawDisplayWave(points), 4, 16, display)});
+  const auto wave = [&](int resource, const std::vector<WavePoint>& points) {
+    files.push_back(Named(resource, Quantize(DrawDisplayWave(points), 4, 16, display)));
   };
-  wave(182, "sine", Sampled(Sine, 96));
-  wave(183, "triangle", {{0, 0}, {0.25, 1}, {0.75, -1}, {1, 0}});
-  wave(184, "sawtooth", {{0, -1}, {0.5, 1}, {0.5, -1}, {1, 1}, {1, -1}});
-  wave(185, "pulse",
-       {{0, -1},
-        {0, 1},
-        {1 / 6.0, 1},
-        {1 / 6.0, -1},
-        {0.5, -1},
-        {0.5, 1},
-        {4 / 6.0, 1},
-        {4 / 6.0, -1},
-        {1, -1}});
-  wave(192, "random-steps", Steps({0.3, -0.7, 1, -0.2, 0.6, -1}));
-  wave(193, "smooth-random", Sampled(SmoothRandom, 96));
-  wave(194, "square",
-       {{0, -1},
-        {0, 1},
-        {0.25, 1},
-        {0.25, -1},
-        {0.5, -1},
-        {0.5, 1},
-        {0.75, 1},
-        {0.75, -1},
-        {1, -1},
-        {1, 1}});
-  wave(195, "falling-ramp", {{0, -1}, {0, 1}, {0.5, -1}, {0.5, 1}, {1, -1}});
+  wave(kSineResource, Sampled(Sine, 96));
+  wave(kTriangleResource, {{0, 0}, {0.25, 1}, {0.75, -1}, {1, 0}});
+  wave(kSawtoothResource, {{0, -1}, {0.5, 1}, {0.5, -1}, {1, 1}, {1, -1}});
+  wave(kPulseResource, {{0, -1},
+                        {0, 1},
+                        {1 / 6.0, 1},
+                        {1 / 6.0, -1},
+                        {0.5, -1},
+                        {0.5, 1},
+                        {4 / 6.0, 1},
+                        {4 / 6.0, -1},
+                        {1, -1}});
+  wave(kRandomStepsResource, Steps({0.3, -0.7, 1, -0.2, 0.6, -1}));
+  wave(kSmoothRandomResource, Sampled(SmoothRandom, 96));
+  wave(kSquareResource, {{0, -1},
+                         {0, 1},
+                         {0.25, 1},
+                         {0.25, -1},
+                         {0.5, -1},
+                         {0.5, 1},
+                         {0.75, 1},
+                         {0.75, -1},
+                         {1, -1},
+                         {1, 1}});
+  wave(kFallingRampResource, {{0, -1}, {0, 1}, {0.5, -1}, {0.5, 1}, {1, -1}});
   for (const Word& w : kWords) {
-    files.push_back({w.resource, Numbered(w.resource, w.name),
-                     Quantize(DrawDisplayText(w.text), 4, 16, display)});
+    files.push_back(Named(w.resource, Quantize(DrawDisplayText(w.text), 4, 16, display)));
   }
   for (const Word& w : kVoiceWords) {
-    files.push_back({w.resource, Numbered(w.resource, w.name),
-                     Quantize(DrawDisplayText(w.text), 8, 256, display)});
+    files.push_back(Named(w.resource, Quantize(DrawDisplayText(w.text), 8, 256, display)));
   }
+
+  // Every resource of the table is drawn, and nothing else.
+  std::vector<int> drawn;
+  for (const BitmapFile& file : files) drawn.push_back(file.resource);
+  std::vector<int> listed = AllResourceIds();
+  std::sort(drawn.begin(), drawn.end());
+  std::sort(listed.begin(), listed.end());
+  if (drawn != listed) throw std::logic_error("the pictures drawn are not those of ResourceIds.h");
   return files;
 }
 
@@ -168,12 +152,8 @@ std::size_t WriteAllBitmaps(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder);
   const std::vector<BitmapFile> files = AllBitmaps();
   for (const BitmapFile& file : files) {
-    const std::vector<std::uint8_t> packed = file.bitmap.PackedDib();
-    ThrowingMessages messages(file.name);
-    CDib dib;
-    dib.AttachMemory(packed, messages);
     AtomicFileWriter writer(folder / file.name);
-    dib.Write(writer, messages);
+    writer.Write(file.bitmap.BmpFile());
     writer.Commit();
   }
   return files.size();

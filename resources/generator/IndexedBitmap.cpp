@@ -9,7 +9,11 @@ namespace zephyl::bitmaps {
 
 namespace {
 
+constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
+constexpr std::uint16_t kBmpType = 0x4D42;  // "BM"
+constexpr std::size_t kPixelOffsetAt = 10;
+constexpr std::size_t kColourEntrySize = 4;
 
 void Put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
   out[at] = static_cast<std::uint8_t>(v);
@@ -65,7 +69,7 @@ long Distance2(const Rgb8& a, const Rgb8& b) {
 
 std::vector<std::uint8_t> IndexedBitmap::PackedDib() const {
   const int rowBytes = (width * bitCount + 31) / 32 * 4;
-  const std::size_t tableBytes = 4 * palette.size();
+  const std::size_t tableBytes = kColourEntrySize * palette.size();
   std::vector<std::uint8_t> out(kInfoHeaderSize + tableBytes +
                                 static_cast<std::size_t>(rowBytes) * height);
   Put32(out, 0, kInfoHeaderSize);
@@ -96,6 +100,17 @@ std::vector<std::uint8_t> IndexedBitmap::PackedDib() const {
     }
   }
   return out;
+}
+
+std::vector<std::uint8_t> IndexedBitmap::BmpFile() const {
+  const std::vector<std::uint8_t> packed = PackedDib();
+  std::vector<std::uint8_t> file(kFileHeaderSize + packed.size());
+  Put16(file, 0, kBmpType);
+  Put32(file, kPixelOffsetAt,
+        static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize +
+                                   kColourEntrySize * palette.size()));
+  std::copy(packed.begin(), packed.end(), file.begin() + kFileHeaderSize);
+  return file;
 }
 
 IndexedBitmap Quantize(const Raster& raster, int bitCount, int colourCount,

@@ -17,6 +17,9 @@ struct IndexedBitmap {
 
   // Info header, colour table and pixel rows, contiguous.
   std::vector<std::uint8_t> PackedDib() const;
+  // The packed bitmap behind a BMP file header that gives only the type and where the pixels
+  // begin; the file size and reserved fields stay 0.
+  std::vector<std::uint8_t> BmpFile() const;
 };
 
 // Reduces `raster` to `colourCount` colours by median cut. The `fixed` colours come first in

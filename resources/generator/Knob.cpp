@@ -38,7 +38,7 @@ Raster DrawKnob(int frame) {
     if (r >= kRimRadius) {
       const double shadow = std::hypot(dx - 0.5, dy - 1.2);
       const double darken = 0.5 * (1 - Smooth(kRimRadius - 1.0, kRimRadius + 1.4, shadow));
-      return Grey(kPanelGrey.r * (1 - darken));
+      return Grey(kPanelGreyLevel * (1 - darken));
     }
     // Light falls from the top left: -1 in full shade, 1 in full light.
     const double lit = (-dx * 0.55 - dy * 0.83) / kRimRadius;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PanelDrawing.h"
-#include "PanelPictures.h"
+#include "PictureMeasures.h"
 #include "Raster.h"
+#include "ResourceIds.h"
 
 namespace zephyl::bitmaps {
 

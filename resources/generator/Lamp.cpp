@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "PanelDrawing.h"
-
 namespace zephyl::bitmaps {
 
 namespace {
@@ -18,7 +16,7 @@ constexpr double kBezelRadius = 4.4;
 }  // namespace
 
 Raster DrawLamp(bool lit) {
-  const Colour panel = Grey(kPanelGrey.r);
+  const Colour panel = Grey(kPanelGreyLevel);
   return Render(kLampWidth, kLampHeight, kSamples, [&](double x, double y) {
     const double dx = x - kLampX;
     const double dy = y - kLampY;
@@ -46,7 +44,7 @@ Raster DrawButton() {
     const double qy =
         std::max(std::abs(y - kButtonHeight / 2.0) - (kButtonHeight / 2.0 - kCorner), 0.0);
     const double inside = kCorner - std::hypot(qx, qy);
-    if (inside <= 0) return Grey(kPanelGrey.r);
+    if (inside <= 0) return Grey(kPanelGreyLevel);
     if (inside < 1) return Grey(0);
     // The face: lighter at the top, a bright lip along its upper edge.
     double level = 228 - 58 * (y - 1) / (kButtonHeight - 2);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PanelLamps.h"
+#include "PictureMeasures.h"
 #include "Raster.h"
 
 namespace zephyl::bitmaps {

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "PanelDrawing.h"
+#include "PictureMeasures.h"
 
 namespace zephyl::bitmaps {
 
@@ -87,7 +87,7 @@ constexpr Sphere kSpheres[] = {
     {46, 26, 4.5}, {70, 20, 6.5}, {99, 16, 9.5}, {128, 20, 6.5}, {152, 26, 4.5},
 };
 
-const Colour kPanel = Grey(kPanelGrey.r);
+const Colour kPanel = Grey(kPanelGreyLevel);
 const Colour kGlow{255, 150, 20};
 
 // A lit ball: light from the top left and the viewer, a bright gleam, a warm dark side.
