@@ -38,7 +38,6 @@ class MidiEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_server.Failure().empty()) << m_server.Failure(); }
 
-  // Starts the stand-in and waits until its ports exist.
   std::unique_ptr<SpawnedProgram> StartStandIn(std::vector<std::string> args) {
     args.insert(args.begin(), {ZEPHYL_STANDIN_PATH, "--name", m_standIn});
     auto standIn = std::make_unique<SpawnedProgram>(args, m_folder.Path(), m_standIn);

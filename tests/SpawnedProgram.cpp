@@ -66,7 +66,7 @@ SpawnedProgram::~SpawnedProgram() {
 }
 
 std::optional<int> SpawnedProgram::Wait(std::chrono::milliseconds timeout) {
-  if (m_pid <= 0) return std::nullopt;
+  if (!Started()) return std::nullopt;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!m_status) {
     int raw = 0;

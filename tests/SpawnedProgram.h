@@ -32,6 +32,7 @@ class SpawnedProgram {
   void Signal(int signal) const;
   std::string Out() const { return Read(m_out); }
   std::string Err() const { return Read(m_err); }
+  bool Started() const { return m_pid > 0; }
 
  private:
   static std::string Read(const std::filesystem::path& path);
