@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "InputFilter.h"
 #include "MidiLibrary.h"
 
 namespace zephyl::test {
@@ -16,7 +17,12 @@ namespace zephyl::test {
 // stops, resets and closes are logged, e.g. "OpenMidiOut 1 33320 -> 101", "StopMidiIn 100".
 class FakeMidiLibrary final : public MidiLibrary {
  public:
-  struct Port {
+  // Takes what an input filter makes of the system's bytes into its queue.
+  struct Port final : MidiEventSink {
+    bool Push(const MidiEvent& event) override {
+      queue.push_back(event);
+      return true;
+    }
     MidiNotificationWindow* window = nullptr;
     MidiDevice device = 0;
     std::deque<MidiEvent> queue;

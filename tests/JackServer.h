@@ -39,8 +39,6 @@ class JackServer {
   }
 
  private:
-  static void Quiet(const char*) {}
-
   // True when the server did not end by itself.
   bool Halt() {
     if (!m_jackd) return false;
@@ -69,8 +67,8 @@ class JackServer {
         std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-t", "10000", "-p", "64", "-n",
                                  m_name, "-d", "dummy", "-r", "48000", "-p", "1024"},
         folder, "jackd");
-    jack_set_error_function(Quiet);
-    jack_set_info_function(Quiet);
+    jack_set_error_function([](const char*) {});
+    jack_set_info_function([](const char*) {});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (jack_status_t status{};; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
       const auto options = static_cast<jack_options_t>(JackNoStartServer | JackServerName);

@@ -1,6 +1,8 @@
 // The MIDI library's threads (the writer and the monitor) against a MIDI system the test scripts.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "CPatchSender.h"
 #include "MainLoop.h"
 #include "RtMidiLibrary.h"
@@ -15,28 +17,26 @@ constexpr auto kDeadline = 10s;  // real time; nothing here should come near it
 // The MIDI system as the test scripts it: its one output and how it answers.
 struct FakeSystem {
   std::mutex mutex;
-  BackendOutput::Result answer = BackendOutput::Result::Sent;
-  bool blocks = false;  // Send waits until Abort
+  std::atomic<BackendOutput::Result> answer = BackendOutput::Result::Sent;
+  std::atomic<bool> blocks = false;  // Send waits until Abort
   std::condition_variable unblocked;
   std::vector<Bytes> sent;
-  int closed = 0;
+  std::atomic<int> closed = 0;
 };
 
 class FakeOutput final : public BackendOutput {
  public:
   explicit FakeOutput(FakeSystem& system) : m_system(system) {}
-  ~FakeOutput() override {
-    std::lock_guard lock(m_system.mutex);
-    ++m_system.closed;
-  }
+  ~FakeOutput() override { ++m_system.closed; }
   std::string Name() const override { return "Zephyl:output"; }
   std::string Failure() const override { return {}; }
   Result Send(std::span<const std::uint8_t> message) override {
     std::unique_lock lock(m_system.mutex);
     m_system.unblocked.wait(lock, [this] { return !m_system.blocks || m_aborted; });
     if (m_aborted) return Result::Failed;
-    if (m_system.answer == Result::Sent) m_system.sent.emplace_back(message.begin(), message.end());
-    return m_system.answer;
+    const Result answer = m_system.answer;
+    if (answer == Result::Sent) m_system.sent.emplace_back(message.begin(), message.end());
+    return answer;
   }
   bool Pending() const override { return false; }
   void Abort() override {
@@ -73,6 +73,7 @@ class FakeBackend final : public MidiBackend {
 // Ports that come and go and a server that restarts are the end-to-end tests', over JACK.
 class MidiLibraryTest : public ::testing::Test {
  protected:
+  void SetUp() override { ASSERT_TRUE(m_sender.Open(0, kMenuOpenOptions)); }
   // Runs the loop until `done` holds, looking at it every millisecond: not every change posts.
   bool Pump(const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
@@ -86,10 +87,6 @@ class MidiLibraryTest : public ::testing::Test {
     std::lock_guard lock(m_system.mutex);
     return m_system.sent;
   }
-  void Answer(BackendOutput::Result answer) {
-    std::lock_guard lock(m_system.mutex);
-    m_system.answer = answer;
-  }
 
   FakeSystem m_system;
   MainLoop m_loop;
@@ -98,7 +95,7 @@ class MidiLibraryTest : public ::testing::Test {
                             return std::make_unique<FakeBackend>(m_system);
                           },
                           SteadyMidiClock(), Pacing{0ns, 0ns}};
-  CQuensetDoc m_doc;
+  CPatchSender m_sender{m_library};
 };
 
 Bytes Flat(const std::vector<Bytes>& messages) {
@@ -108,17 +105,15 @@ Bytes Flat(const std::vector<Bytes>& messages) {
 }
 
 TEST_F(MidiLibraryTest, ARefusedSendResumesANoteOffOvertakesQueuedDumpsAndResetDropsThem) {
-  CPatchSender sender(m_library);
-  ASSERT_TRUE(sender.Open(0, kMenuOpenOptions));
   // Forty dumps in one block: the system takes nothing, the queue fills, the send pauses.
   Bytes dumps;
   for (int i = 0; i < 40; ++i) dumps = Concat({dumps, DumpsOf({i})});
-  Answer(BackendOutput::Result::Full);
-  sender.SendSysEx(dumps);
-  ASSERT_TRUE(Pump([&] { return sender.IsSending(); }));
-  EXPECT_TRUE(sender.SendShortMessage(0x80, 64, 64)) << "a note off is never refused";
-  Answer(BackendOutput::Result::Sent);
-  ASSERT_TRUE(Pump([&] { return sender.IsDone(); }));
+  m_system.answer = BackendOutput::Result::Full;
+  m_sender.SendSysEx(dumps);
+  ASSERT_TRUE(Pump([&] { return m_sender.IsSending(); }));
+  EXPECT_TRUE(m_sender.SendShortMessage(0x80, 64, 64)) << "a note off is never refused";
+  m_system.answer = BackendOutput::Result::Sent;
+  ASSERT_TRUE(Pump([&] { return m_sender.IsDone(); }));
   const std::vector<Bytes> sent = Sent();
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.front(), (Bytes{0x80, 64, 64}));
@@ -126,32 +121,24 @@ TEST_F(MidiLibraryTest, ARefusedSendResumesANoteOffOvertakesQueuedDumpsAndResetD
 
   // Dumps that wait when the output is reset never go, nor does the rest of the block: the
   // newest dump does, after the lane.
-  Answer(BackendOutput::Result::Full);
-  sender.SendSysEx(dumps);
-  ASSERT_TRUE(Pump([&] { return sender.IsSending(); }));
-  sender.Reset();
-  sender.SendShortMessage(0x90, 64, 64);
-  sender.SendSysEx(DumpsOf({99}));
-  Answer(BackendOutput::Result::Sent);
-  ASSERT_TRUE(Pump([&] { return sender.IsDone(); }));
+  m_system.answer = BackendOutput::Result::Full;
+  m_sender.SendSysEx(dumps);
+  ASSERT_TRUE(Pump([&] { return m_sender.IsSending(); }));
+  m_sender.Reset();
+  m_sender.SendShortMessage(0x90, 64, 64);
+  m_sender.SendSysEx(DumpsOf({99}));
+  m_system.answer = BackendOutput::Result::Sent;
+  ASSERT_TRUE(Pump([&] { return m_sender.IsDone(); }));
   const std::vector<Bytes> all = Sent();
   EXPECT_EQ(std::vector<Bytes>(all.begin() + static_cast<std::ptrdiff_t>(sent.size()), all.end()),
             (std::vector<Bytes>{{0x90, 64, 64}, DumpsOf({99})}));
 }
 
 TEST_F(MidiLibraryTest, ClosingAnOutputThatIsStuckInTheSystemReturnsAtOnceAndStopsItsWriter) {
-  CPatchSender sender(m_library);
-  ASSERT_TRUE(sender.Open(0, kMenuOpenOptions));
-  {
-    std::lock_guard lock(m_system.mutex);
-    m_system.blocks = true;
-  }
-  sender.OnSend(m_doc, 0);
-  sender.Close();  // the writer is inside Send, which waits for nobody but Abort
-  ASSERT_TRUE(Pump([&] {
-    std::lock_guard lock(m_system.mutex);
-    return m_system.closed == 1;
-  }));
+  m_system.blocks = true;
+  m_sender.SendSysEx(DumpsOf({1}));
+  m_sender.Close();  // the writer is inside Send, which waits for nobody but Abort
+  ASSERT_TRUE(Pump([&] { return m_system.closed == 1; }));
   EXPECT_TRUE(Sent().empty());
 }
 

@@ -2,8 +2,6 @@
 // appends to a file (--record) and can echo (--echo), and an output "out", on which it sends the
 // bytes of a file (--send) once something listens, as fast as JACK takes them. Prints "ready"
 // once its ports exist and "connected" once something sends to "in"; exits on SIGTERM.
-//
-//   zephyl-standin --name NAME [--record FILE] [--echo] [--send FILE]
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -11,7 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -95,7 +92,6 @@ int main(int argc, char** argv) {
   const std::string name = options["--name"], record = options["--record"];
   const bool echo = options.count("--echo") > 0;
   std::signal(SIGTERM, [](int) { g_stop = true; });
-  std::signal(SIGINT, [](int) { g_stop = true; });
 
   jack_status_t status{};
   jack_client_t* client = jack_client_open(
@@ -111,7 +107,8 @@ int main(int argc, char** argv) {
   }
   std::cout << "ready" << std::endl;
 
-  std::FILE* recording = record.empty() ? nullptr : std::fopen(record.c_str(), "ab");
+  // Without --record the stream never opens and takes nothing.
+  std::ofstream recording(record, std::ios::binary | std::ios::app);
   auto pending = Events(options["--send"]);
   bool connected = false;
   std::vector<std::uint8_t> event;
@@ -124,10 +121,11 @@ int main(int argc, char** argv) {
       jack_ringbuffer_read_advance(g_received, sizeof size);
       event.resize(size);
       jack_ringbuffer_read(g_received, reinterpret_cast<char*>(event.data()), size);
-      if (recording != nullptr) std::fwrite(event.data(), 1, event.size(), recording);
+      recording.write(reinterpret_cast<const char*>(event.data()),
+                      static_cast<std::streamsize>(event.size()));
       if (echo) Queue(event);
     }
-    if (recording != nullptr) std::fflush(recording);
+    recording.flush();
     if (!connected && jack_port_connected(g_in) > 0) {
       connected = true;
       std::cout << "connected" << std::endl;
@@ -139,6 +137,5 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(kPoll);
   }
   jack_client_close(client);
-  if (recording != nullptr) std::fclose(recording);
   return 0;
 }
