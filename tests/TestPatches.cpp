@@ -63,14 +63,6 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-std::size_t TrickleSource::Read(std::span<std::uint8_t> out) {
-  const std::size_t piece = 1 + (m_reads++ * 7919) % m_maxRead;
-  const std::size_t count = std::min({out.size(), piece, m_bytes.size() - m_pos});
-  std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), count, out.begin());
-  m_pos += count;
-  return count;
-}
-
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "zephyl-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");

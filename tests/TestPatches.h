@@ -41,17 +41,6 @@ inline Bytes Junk(std::size_t count, std::uint8_t byte = 0x11) {
   return Bytes(count, byte);
 }
 
-// Serves `bytes` as a pipe would: front to back, in reads of 1 to `maxRead` bytes that vary.
-class TrickleSource final : public SequentialByteSource {
- public:
-  TrickleSource(const Bytes& bytes, std::size_t maxRead) : m_bytes(bytes), m_maxRead(maxRead) {}
-  std::size_t Read(std::span<std::uint8_t> out) override;
-
- private:
-  const Bytes& m_bytes;
-  std::size_t m_maxRead, m_pos = 0, m_reads = 0;
-};
-
 // Plays back fixed draws, repeating the last one; counts what was drawn.
 class ScriptedRandom final : public RandomSource {
  public:
