@@ -324,8 +324,9 @@ class EditRepaintTest : public PanelEditorTest {
     constexpr int kMargin = RecordingSurface::kMargin;
     for (int y = -kMargin; y < kPanelHeight + kMargin; ++y) {
       for (int x = -kMargin; x < kPanelWidth + kMargin; ++x) {
-        ASSERT_TRUE(before.At(x, y) == after.At(x, y) || m_host.Covers({x, y}))
-            << what << ": (" << x << ", " << y << ") changes but is not repainted";
+        if (before.At(x, y) != after.At(x, y) && !m_host.Covers({x, y})) {
+          FAIL() << what << ": (" << x << ", " << y << ") changes but is not repainted";
+        }
       }
     }
   }
@@ -335,7 +336,7 @@ class EditRepaintTest : public PanelEditorTest {
 
 TEST_F(EditRepaintTest, EveryEditRepaintsAllItChangesOnThePanel) {
   m_doc.AppendPatches(4, std::vector<CPatch>(999));
-  for (std::uint32_t seed = 0; seed < 8; ++seed) {
+  for (std::uint32_t seed = 0; seed < 3; ++seed) {
     SeededRandom random(seed);
     for (std::size_t i = 0; i < kParameterCount; ++i)
       Value(i) = static_cast<std::uint8_t>(random.Draw() % RangeOf(i));
