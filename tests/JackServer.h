@@ -26,7 +26,6 @@ class JackServer {
 
   // Empty when the server answers; else why it does not, with its log.
   const std::string& Failure() const { return m_failure; }
-  // Stops the server and starts it again under the same name, as a person restarting it would.
   void Restart(const std::filesystem::path& folder) {
     Halt();
     Start(folder);

@@ -91,7 +91,6 @@ TEST_F(MidiEndToEndTest, SendDeliversDumpsByteForByteOrSaysWhyItCannot) {
   one[kChannelByte] = 2;
   one[kProgramByte] = 2;
   EXPECT_EQ(Recorded(one.size()), one);
-  // Every dump of the bank, as fast as the server takes them.
   EXPECT_TRUE(Says(RunCli({"send", Path("bank.zpf"), "--port", m_standIn.substr(2), "--no-pacing",
                            "--gap", "0"}),
                    "400/400"));

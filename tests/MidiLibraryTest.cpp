@@ -14,7 +14,6 @@ namespace {
 using namespace std::chrono_literals;
 constexpr auto kDeadline = 10s;  // real time; nothing here should come near it
 
-// The MIDI system as the test scripts it: its one output and how it answers.
 struct FakeSystem {
   std::mutex mutex;
   std::atomic<BackendOutput::Result> answer = BackendOutput::Result::Sent;
