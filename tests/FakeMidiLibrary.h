@@ -12,12 +12,10 @@
 
 namespace zephyl::test {
 
-// An in-memory MIDI library: devices by name, open ports by handle, input queued by the test
-// and delivered when it says so, output recorded with room the test controls. Opens, starts,
-// stops, resets and closes are logged, e.g. "OpenMidiOut 1 33320 -> 101", "StopMidiIn 100".
+// An in-memory MIDI library: input delivered when the test says, output recorded with room the
+// test controls. Opens, starts, stops, resets and closes are logged ("StopMidiIn 100").
 class FakeMidiLibrary final : public MidiLibrary {
  public:
-  // Takes what an input filter makes of the system's bytes into its queue.
   struct Port final : MidiEventSink {
     bool Push(const MidiEvent& event) override {
       queue.push_back(event);

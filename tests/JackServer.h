@@ -26,15 +26,13 @@ class JackServer {
 
   // Empty when the server answers; else why it does not, with its log.
   const std::string& Failure() const { return m_failure; }
-  // Stops the server and starts it again under the same name, as a person restarting it would.
   void Restart(const std::filesystem::path& folder) {
     Halt();
     Start(folder);
   }
   void Stop() {
-    // A server that dies of a signal (jackd may, of SIGPIPE, when a client goes while it shuts
-    // down) leaves its entry in JACK's table of servers, which holds eight; one started and
-    // stopped under the same name with no client takes it out.
+    // A server that dies of a signal (jackd may, of SIGPIPE, as it shuts down) leaves its entry
+    // in JACK's table of eight servers; one started and stopped under its name takes it out.
     if (Halt() && Start(m_folder)) Halt();
   }
 
@@ -59,10 +57,8 @@ class JackServer {
   bool Start(const std::filesystem::path& folder) {
     m_folder = folder;
     m_failure.clear();
-    // Long periods (21 ms) give clients slowed by sanitizers and a busy machine time to finish
-    // each one: a client that misses a period loses what it carried. A client that takes longer
-    // than the timeout over one period is dropped for good, which on a machine busy building
-    // happens at the default half second.
+    // Long periods (21 ms): a client slowed by sanitizers that misses one loses what it carried.
+    // Past the timeout it is dropped for good, which the default half second does when busy.
     m_jackd = std::make_unique<SpawnedProgram>(
         std::vector<std::string>{"/usr/bin/jackd", "--no-realtime", "-t", "10000", "-p", "64", "-n",
                                  m_name, "-d", "dummy", "-r", "48000", "-p", "1024"},

@@ -14,7 +14,6 @@ namespace {
 using namespace std::chrono_literals;
 constexpr auto kDeadline = 10s;  // real time; nothing here should come near it
 
-// The MIDI system as the test scripts it: its one output and how it answers.
 struct FakeSystem {
   std::mutex mutex;
   std::atomic<BackendOutput::Result> answer = BackendOutput::Result::Sent;
@@ -58,7 +57,6 @@ class FakeBackend final : public MidiBackend {
   }
   std::string SystemError() const override { return {}; }
   BackendBudget Budget() const override { return {}; }
-  // Input is the end-to-end tests' and the receiver's: none opens here.
   std::unique_ptr<BackendPort> OpenInput(const std::string&, bool, InputQueue&) override {
     return nullptr;
   }
@@ -70,7 +68,6 @@ class FakeBackend final : public MidiBackend {
   FakeSystem& m_system;
 };
 
-// Ports that come and go and a server that restarts are the end-to-end tests', over JACK.
 class MidiLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_sender.Open(0, kMenuOpenOptions)); }
@@ -98,12 +95,6 @@ class MidiLibraryTest : public ::testing::Test {
   CPatchSender m_sender{m_library};
 };
 
-Bytes Flat(const std::vector<Bytes>& messages) {
-  Bytes bytes;
-  for (const Bytes& m : messages) bytes.insert(bytes.end(), m.begin(), m.end());
-  return bytes;
-}
-
 TEST_F(MidiLibraryTest, ARefusedSendResumesANoteOffOvertakesQueuedDumpsAndResetDropsThem) {
   // Forty dumps in one block: the system takes nothing, the queue fills, the send pauses.
   Bytes dumps;
@@ -117,7 +108,10 @@ TEST_F(MidiLibraryTest, ARefusedSendResumesANoteOffOvertakesQueuedDumpsAndResetD
   const std::vector<Bytes> sent = Sent();
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.front(), (Bytes{0x80, 64, 64}));
-  EXPECT_TRUE(Flat({sent.begin() + 1, sent.end()}) == dumps) << "every byte, in order";
+  Bytes after;
+  for (const Bytes& message : std::span(sent).subspan(1))
+    after.insert(after.end(), message.begin(), message.end());
+  EXPECT_TRUE(after == dumps) << "every byte, in order";
 
   // Dumps that wait when the output is reset never go, nor does the rest of the block: the
   // newest dump does, after the lane.

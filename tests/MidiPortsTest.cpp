@@ -15,14 +15,12 @@
 namespace zephyl::test {
 namespace {
 
-// A menu bar of popups; Items() reads "101:in A* 102:in B -:in C (missing)* " with a star on
-// each marked item and "-" for grey notes.
+// Items() reads "101:in A* 102:in B -:in C (missing)* ": a star marks, "-" is a grey note.
 class RecordingMenuHost final : public DeviceMenuHost {
  public:
   std::vector<std::vector<std::pair<CommandId, std::string>>> items;
   std::set<std::pair<MenuHandle, CommandId>> checked;
 
-  // Where the menus stand in the bar is the window tests'.
   int PopupCount() override { return 0; }
   MenuHandle InsertPopup(int, std::string_view) override {
     items.emplace_back();
@@ -54,8 +52,16 @@ class RecordingMenuHost final : public DeviceMenuHost {
 constexpr MenuHandle kInputMenu = 0;
 constexpr MenuHandle kOutputMenu = 1;
 
-// What an open port passes on is the receiver's cases and property; a failed open is the menus'
-// and a full output the sender's.
+struct Devices {
+  FakeMidiLibrary library;
+  RecordingMenuHost host;
+  CMidiInPort in{library};
+  CMidiOutPort out{library};
+  CInputDeviceMenu inputMenu;
+  COutputDeviceMenu outputMenu;
+};
+class DeviceMenuTest : public ::testing::Test, public Devices {};
+
 TEST(MidiPortTest, OpenAndCloseFollowTheLibrarysResults) {
   FakeMidiLibrary library;
   library.inputs = {"in A", "in B"};
@@ -63,13 +69,10 @@ TEST(MidiPortTest, OpenAndCloseFollowTheLibrarysResults) {
   {
     CMidiInPort in(library);
     CMidiOutPort out(library);
-    // A closed output takes everything and sends nothing.
-    EXPECT_TRUE(out.Put(MidiEvent{}));
     ASSERT_TRUE(in.Open(0, kMenuOpenOptions));
-    const MidiHandle inHandle = library.lastOpened;
     // Open on an open port keeps its device, whatever device is asked for.
     EXPECT_TRUE(in.Open(1, kStartupOpenOptions));
-    EXPECT_EQ(library.ports.at(inHandle).device, 0);
+    EXPECT_EQ(library.ports.at(library.lastOpened).device, 0);
     in.Start();
     ASSERT_TRUE(out.Open(0, kMenuOpenOptions));
     library.calls.clear();
@@ -81,7 +84,7 @@ TEST(MidiPortTest, OpenAndCloseFollowTheLibrarysResults) {
                                                      "ResetMidiOut 101", "CloseMidiOut 101"}));
 }
 
-TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
+TEST(DeviceMenuStartTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
   struct Case {
     std::vector<std::string> inputs, outputs;
     std::optional<std::string> mapper;
@@ -92,9 +95,6 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
   };
   // clang-format off
   const Case cases[] = {
-      // Output ids start at 102 at least; the mapper takes the id after the last device.
-      {{}, {"out A", "out B"}, "Mapper", {}, "-:No MIDI ports ", "102:out A* 103:out B 104:Mapper ",
-       {"OpenMidiOut 0 33320 -> 100", "OpenMidiIn 0 13320 -> 2"}},
       // With only a mapper, start-up opens the mapper device.
       {{"in A"}, {}, "Mapper", {}, "101:in A* ", "102:Mapper* ",
        {"OpenMidiIn 0 33320 -> 100", "OpenMidiOut 65535 33320 -> 101"}},
@@ -111,75 +111,50 @@ TEST(DeviceMenuTest, StartUpBuildsBothMenusAndOpensTheFirstDevices) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.outputItems);
-    FakeMidiLibrary library;
-    library.inputs = c.inputs;
-    library.outputs = c.outputs;
-    library.mapper = c.mapper;
-    library.failingInputs = library.failingOutputs = c.failing;
-    RecordingMenuHost host;
-    CMidiInPort in(library);
-    CMidiOutPort out(library);
-    CInputDeviceMenu inputMenu;
-    COutputDeviceMenu outputMenu;
-    StartMidi(host, library, inputMenu, outputMenu, in, out, c.remembered);
-    EXPECT_EQ(host.Items(kInputMenu), c.inputItems);
-    EXPECT_EQ(host.Items(kOutputMenu), c.outputItems);
-    std::vector<std::string> opens;
-    std::copy_if(library.calls.begin(), library.calls.end(), std::back_inserter(opens),
-                 [](const std::string& call) { return call.starts_with("Open"); });
+    Devices devices;
+    devices.library.inputs = c.inputs;
+    devices.library.outputs = c.outputs;
+    devices.library.mapper = c.mapper;
+    devices.library.failingInputs = devices.library.failingOutputs = c.failing;
+    StartMidi(devices.host, devices.library, devices.inputMenu, devices.outputMenu, devices.in,
+              devices.out, c.remembered);
+    EXPECT_EQ(devices.host.Items(kInputMenu), c.inputItems);
+    EXPECT_EQ(devices.host.Items(kOutputMenu), c.outputItems);
+    std::vector<std::string> opens = devices.library.calls;
+    std::erase_if(opens, [](const std::string& call) { return !call.starts_with("Open"); });
     EXPECT_EQ(opens, c.opens);
-    EXPECT_EQ(in.IsRunning(), in.IsOpen());
   }
 }
 
-TEST(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
-  FakeMidiLibrary library;
+TEST_F(DeviceMenuTest, SelectTakesIdsOrIndicesAndMovesTheMark) {
   library.inputs = {"in A", "in B", "in C"};
   library.outputs = {"out A", "out B"};
   library.mapper = "Mapper";
   library.failingOutputs = {1};
-  RecordingMenuHost host;
-  CMidiInPort in(library);
-  CMidiOutPort out(library);
-  CInputDeviceMenu inputMenu;
-  COutputDeviceMenu outputMenu;
-  EXPECT_FALSE(inputMenu.Select(101));  // no port yet
   StartMidi(host, library, inputMenu, outputMenu, in, out);
+  EXPECT_TRUE(inputMenu.Select(1));
+  EXPECT_EQ(host.Items(kInputMenu), "101:in A 102:in B* 103:in C ");
   struct Step {
     int command;
-    bool input, taken;  // which menu takes it; whether it does
-    std::string inputItems, outputItems;
+    bool taken;
+    std::string outputItems;
   };
-  // clang-format off
   const Step steps[] = {
-      {1, true, true, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
-      {106, false, true, "101:in A 102:in B* 103:in C ", "104:out A 105:out B 106:Mapper* "},
+      {106, true, "104:out A 105:out B 106:Mapper* "},
       // A device that does not open leaves no output item marked.
-      {105, false, true, "101:in A 102:in B* 103:in C ", "104:out A 105:out B 106:Mapper "},
-      {0, false, true, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
-      {107, false, false, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
-      {101, false, false, "101:in A 102:in B* 103:in C ", "104:out A* 105:out B 106:Mapper "},
+      {105, true, "104:out A 105:out B 106:Mapper "},
+      {0, true, "104:out A* 105:out B 106:Mapper "},
+      {107, false, "104:out A* 105:out B 106:Mapper "},
   };
-  // clang-format on
   for (const Step& step : steps) {
     SCOPED_TRACE(step.command);
-    EXPECT_EQ(step.input ? inputMenu.Select(step.command) : outputMenu.Select(step.command),
-              step.taken);
-    EXPECT_EQ(host.Items(kInputMenu), step.inputItems);
+    EXPECT_EQ(outputMenu.Select(step.command), step.taken);
     EXPECT_EQ(host.Items(kOutputMenu), step.outputItems);
   }
 }
 
-// A port that appears after start or comes back under its own name is the editor's end-to-end
-// test's; a port that stops, told once and refusing sends, the view's.
-TEST(DeviceWatchTest, AChosenPortThatGoesIsListedMissingAndReopenedWhenBackUnderNewNumbers) {
-  FakeMidiLibrary library;
+TEST_F(DeviceMenuTest, AChosenPortThatGoesIsListedMissingAndReopenedWhenBackUnderNewNumbers) {
   library.inputs = library.outputs = {"USB 1 20:0"};
-  RecordingMenuHost host;
-  CMidiInPort in(library);
-  CMidiOutPort out(library);
-  CInputDeviceMenu inputMenu;
-  COutputDeviceMenu outputMenu;
   std::string told;
   DeviceWatch watch(library, inputMenu, outputMenu, in, out,
                     [&told](const std::string& news) { told += news + '|'; });
@@ -204,7 +179,6 @@ TEST(DeviceWatchTest, AChosenPortThatGoesIsListedMissingAndReopenedWhenBackUnder
   EXPECT_TRUE(in.IsRunning());
 }
 
-// Redrawing what arrives is the editor's end-to-end test's.
 class NullView final : public PatchView {
  public:
   void InvalidateAll() override {}
@@ -227,8 +201,6 @@ class ReceiverTest : public ::testing::Test {
   CPatchReceiver receiver{library};
 };
 
-// Dumps cut short, of the wrong length, foreign or long are the property's below and the cap's
-// case; the end-to-end receive takes a 2 MB foreign message and a cut dump from JACK.
 TEST_F(ReceiverTest, ADumpSplitOverNotificationsIsTakenWithItsHeaderButTheProgramByte) {
   CPatch sent = FilledPatch(5);
   sent.m_header = {0xF0, 0x33, 0x03, 0x04, 0x01, 0x07};
@@ -295,7 +267,6 @@ TEST_F(ReceiverTest, AMessageThatNeverEndsIsDroppedAtTheCapAndCollectionRecovers
   EXPECT_EQ(doc.m_transferBuf.size(), kDumpSize);
 }
 
-// A refused send that resumes when the output is ready is the library test's, byte for byte.
 TEST(SenderTest, ASecondSendAbandonsTheFirstAndSendsACopyOfItsBytes) {
   FakeMidiLibrary library;
   library.outputs = {"instrument"};

@@ -1,7 +1,6 @@
-// The instrument in end-to-end tests: a JACK client with a MIDI input "in", whose bytes it
-// appends to a file (--record) and can echo (--echo), and an output "out", on which it sends the
-// bytes of a file (--send) once something listens, as fast as JACK takes them. Prints "ready"
-// once its ports exist and "connected" once something sends to "in"; exits on SIGTERM.
+// The instrument in end-to-end tests: a JACK client that appends what reaches its input "in" to
+// a file (--record) and can echo it (--echo); once something listens to "out", it sends a file
+// there (--send) at full speed. Says "ready", then "connected" once "in" has a sender.
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>

@@ -12,7 +12,6 @@
 extern char** environ;
 
 namespace zephyl::test {
-
 namespace {
 constexpr auto kPoll = std::chrono::milliseconds(5);
 constexpr auto kTermWait = std::chrono::milliseconds(3000);
