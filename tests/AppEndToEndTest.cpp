@@ -272,7 +272,10 @@ TEST_F(AppEndToEndTest, EditsUndoesBreedsSavesEachBankIntoItsOwnFileAndComesBack
   edited.m_values[kButtonParameter] = (edited.m_values[kButtonParameter] + 1) % 4;
   const std::vector<CPatch> parents = {m_patches[0], edited, m_patches[2]};
 
-  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p"}));  // "&Run", "&Procreate"
+  // A generation undone shows the bank it replaced; redone, its children.
+  ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+r", "p", "ctrl+z"}));  // "&Run", "&Procreate"
+  EXPECT_TRUE(TitleShows("^Untitled - Zephyl$"));
+  ASSERT_TRUE(Xdo({"key", "ctrl+y"}));
   EXPECT_TRUE(TitleShows("^Untitled\\* - Zephyl$"));
   // A bank without a file asks for one.
   ASSERT_TRUE(Xdo({"key", "ctrl+s"}));
