@@ -45,7 +45,6 @@ class AppFixture : public ::testing::Test {
     return *m_frame;
   }
   CQuensetView& View() { return Frame().View(); }
-  // The title as the window shows it.
   QString Title() {
     return Frame().windowTitle().replace("[*]", Frame().isWindowModified() ? "*" : "");
   }

@@ -71,7 +71,7 @@ TEST_F(AppViewTest, PointerAndWheelEditThePatchOnThePanel) {
   }
 }
 
-TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
+TEST_F(AppViewTest, SlotsTrigAndSendGoOutOnTheSlotsChannels) {
   m_doc.AppendPatches(0, FilledPatches({1, 2, 3}));
   m_doc.SetCurrentIndex(0, 0);
   m_doc.m_globalChannel = 1;
@@ -89,23 +89,13 @@ TEST_F(AppViewTest, SlotsTrigAndEverySendGoOutOnTheSlotsChannels) {
     notes.push_back({e.status, e.data1, e.data2});
   EXPECT_EQ(notes, (std::vector<Note>{on, off, on, off}));
 
-  // The Send item, the panel's button and Next and Send: the same dump each time, with the
-  // global channel 1 and slot C.
-  Show();
-  const std::function<void()> sends[] = {
-      [&] { Frame().MenuAction(cmd::kSend)->trigger(); },
-      [&] { Click(At(kSendButton)); },
-      [&] { QTest::keyClick(&View(), Qt::Key_PageUp); },
-  };
-  for (const auto& send : sends) {
-    m_midi.ports.at(kOutput).sent.clear();
-    send();
-    Bytes dump = DumpOf(m_doc.CurrentPatch());
-    dump[2] = 0x00;
-    dump[5] = 2;
-    EXPECT_EQ(m_midi.SentBytes(kOutput), dump);
-  }
-  EXPECT_EQ(m_doc.CurrentIndex(0), 1u);  // Next and Send moved first
+  // The panel's Send button: the dump with the global channel 1 and slot C.
+  m_midi.ports.at(kOutput).sent.clear();
+  Click(At(kSendButton));
+  Bytes dump = DumpOf(m_doc.CurrentPatch());
+  dump[2] = 0x00;
+  dump[5] = 2;
+  EXPECT_EQ(m_midi.SentBytes(kOutput), dump);
 }
 
 TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen) {
@@ -145,10 +135,6 @@ TEST_F(AppViewTest, PanicSilencesEveryChannelAndSendOnEditSendsEditsAsTheyHappen
   for (const MidiEvent& e : m_midi.closed.at(kOutput).sent)
     notes.push_back({e.status, e.data1, e.data2});
   EXPECT_EQ(notes, (std::vector<Message>{{0x9A, 64, 64}, {0x8A, 64, 64}}));
-  // Send on Edit is remembered for the next run.
-  CQuensetDoc doc;
-  CMainFrame restarted(doc, m_prompts, m_midi, 1);
-  EXPECT_TRUE(restarted.MenuAction(cmd::kSendOnEdit)->isChecked());
 }
 
 TEST_F(AppViewTest, ReceiveModeTakesDumpsIntoTheCurrentBankAndItsItemSaysSo) {
@@ -172,23 +158,6 @@ TEST_F(AppViewTest, ReceiveModeTakesDumpsIntoTheCurrentBankAndItsItemSaysSo) {
   Frame().OnCommand(cmd::kEditUndo);
   EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{1, 2}));
   EXPECT_EQ(Frame().MenuAction(cmd::kEditRedo)->text(), "&Redo Receive Patch\tCtrl+Shift+Z");
-}
-
-TEST_F(AppViewTest, NewAndOpenSwitchMorphOffAndKeepSlotAndParameter) {
-  m_prompts.openAnswer = ToQString(Bank("bank.zpf", {4, 5}));
-  Click(Centre(Panel().Tables().slotButtons[3].m_hitRect));
-  Mouse(QEvent::MouseMove, At(5), Qt::NoButton);
-  for (int command : {cmd::kFileNew, cmd::kFileOpen}) {
-    SCOPED_TRACE(command);
-    Click(At(kMorphButton));
-    ASSERT_TRUE(Panel().MorphMode());
-    Frame().OnCommand(command);
-    EXPECT_FALSE(Panel().MorphMode());
-    EXPECT_EQ(Panel().Slot(), 3);
-    EXPECT_EQ(Panel().CurrentParameter(), 5);
-  }
-  // Choosing "morph" made the empty bank's patch a patch of its own.
-  EXPECT_EQ(Marks(m_doc.Bank(0)), (std::vector<int>{0, 4, 5}));
 }
 
 TEST_F(AppViewTest, TheBlinkTimerRunsAndAPortThatStopsIsToldOnceAndSendSaysWhyItSendsNothing) {

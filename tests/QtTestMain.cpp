@@ -21,10 +21,8 @@ int main(int argc, char** argv) {
   setenv("ZEPHYL_MIDI_API", "none", 1);  // no MIDI system of the machine
   QTemporaryDir settings;
   if (!settings.isValid()) return 1;
-  for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+  for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
     setenv(variable, settings.path().toLocal8Bit().constData(), 1);
-  }
-  setenv("XDG_RUNTIME_DIR", settings.path().toLocal8Bit().constData(), 1);
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -29,10 +29,7 @@ class ScriptedPrompts final : public UserPrompts {
     return prefsOk;
   }
   void ShowAbout(QWidget*) override {}
-  bool AskQuitWithoutSaving(QWidget*, const QString& message) override {
-    quitQuestions << message;
-    return quitAnswer;
-  }
+  bool AskQuitWithoutSaving(QWidget*, const QString&) override { return quitAnswer; }
   bool AskRestore(QWidget*, const QString& details) override {
     restoreQuestions << details;
     return restoreAnswer;
@@ -42,7 +39,7 @@ class ScriptedPrompts final : public UserPrompts {
   std::optional<Preferences> prefsTyped, prefsShown;
   bool prefsOk = false;
   bool quitAnswer = false, restoreAnswer = true;
-  QStringList errors, notices, saveSuggestions, folderStarts, quitQuestions, restoreQuestions;
+  QStringList errors, notices, saveSuggestions, folderStarts, restoreQuestions;
 };
 
 }  // namespace zephyl::test
