@@ -297,13 +297,22 @@ TEST_F(AppEndToEndTest, EditsUndoesBreedsSavesEachBankIntoItsOwnFileAndComesBack
   EXPECT_TRUE(TitleShows("^bank\\.zpf - Zephyl$"));
 
   // A change unsaved: "Cancel" is the default answer to exiting. Once the change is in the
-  // recovery file, the editor is killed.
+  // recovery file (the edits before it may already have written one), the editor is killed.
+  const auto recovered = [&] {
+    const auto files = RecoveryFiles();
+    return files.size() == 1 ? ReadFile(files[0]) : Bytes();
+  };
+  const Bytes beforeDelete = recovered();
   ASSERT_TRUE(Xdo({"key", "Delete"}));
   ASSERT_TRUE(TitleShows("^bank\\.zpf\\* - Zephyl$"));
   ASSERT_TRUE(Xdo({"key", "--delay", "150", "alt+f", "x"}));
   ASSERT_TRUE(Answer("^Zephyl$", {"Return"}));
   EXPECT_FALSE(m_app->Wait(std::chrono::milliseconds(500))) << "the editor ended";
-  Eventually([&] { return !RecoveryFiles().empty(); }, kSaveTimeout);
+  EXPECT_TRUE(Eventually([&] { return recovered() != beforeDelete; }, kSaveTimeout))
+      << "the deletion never reached the recovery file";
+  // A write begun just before the deletion is followed by one with it, 2 s later.
+  for (Bytes last = recovered(); Eventually([&] { return recovered() != last; }, 3s);)
+    last = recovered();
   ASSERT_EQ(RecoveryFiles().size(), 1u) << "no recovery file";
   m_app->Signal(SIGKILL);
   m_app->Wait(kStartTimeout);
