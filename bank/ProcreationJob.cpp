@@ -16,14 +16,13 @@ GenerationPlan PlanGeneration(std::size_t parents, int childrenPerParent) {
 
 ProcreationJob::ProcreationJob(std::span<const CPatch> parents, int childrenPerParent,
                                int mutationChance, RandomSource& random)
-    : m_refusal(PlanGeneration(parents.size(), childrenPerParent).refusal),
+    : m_plan(PlanGeneration(parents.size(), childrenPerParent)),
       m_parents(parents),
       m_childrenPerParent(childrenPerParent > 0 ? static_cast<std::size_t>(childrenPerParent) : 0),
       m_mutationChance(mutationChance),
       m_random(random),
-      m_total(m_refusal == GenerationRefusal::None
-                  ? static_cast<std::size_t>(parents.size() * m_childrenPerParent)
-                  : 0) {
+      m_total(m_plan.refusal == GenerationRefusal::None ? static_cast<std::size_t>(m_plan.children)
+                                                        : 0) {
   m_children.reserve(m_total);
 }
 
@@ -42,7 +41,7 @@ bool ProcreationJob::Breed(std::size_t count) {
 }
 
 BankStep ProcreationJob::Apply(CQuensetDoc& doc, std::size_t sourceBank) {
-  assert(m_refusal != GenerationRefusal::TooLarge);
+  assert(m_plan.refusal != GenerationRefusal::TooLarge);
   const std::size_t target = (sourceBank + 1) % kBankCount;
   return BankStep::Replace(doc, target, std::exchange(m_children, {}), kProcreateStepName);
 }

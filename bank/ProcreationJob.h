@@ -45,7 +45,7 @@ class ProcreationJob {
   ProcreationJob(std::span<const CPatch> parents, int childrenPerParent, int mutationChance,
                  RandomSource& random);
 
-  GenerationRefusal Refusal() const { return m_refusal; }
+  GenerationRefusal Refusal() const { return m_plan.refusal; }
 
   // Breeds up to `count` more children; true once the whole generation is bred.
   bool Breed(std::size_t count);
@@ -58,7 +58,7 @@ class ProcreationJob {
   BankStep Apply(CQuensetDoc& doc, std::size_t sourceBank);
 
  private:
-  GenerationRefusal m_refusal;
+  GenerationPlan m_plan;
   std::span<const CPatch> m_parents;
   std::size_t m_childrenPerParent;
   int m_mutationChance;

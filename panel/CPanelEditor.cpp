@@ -49,7 +49,10 @@ void CPanelEditor::InvalidatePanel() {
   for (std::size_t k = 0; k < kKnobCount; ++k) m_host.Invalidate(c[k].m_hitRect);
   m_host.Invalidate(c[kSemitonesParameter].m_indicatorRect);
   for (std::size_t b = kFirstButton; b <= kTrigButton; ++b) m_host.Invalidate(c[b].m_indicatorRect);
-  for (const CPanelControl& slot : m_tables.slotButtons) m_host.Invalidate(SlotRedrawRect(slot));
+  for (const CPanelControl& slot : m_tables.slotButtons) {
+    m_host.Invalidate(SlotRedrawRect(slot));
+    m_host.Invalidate(LampRect(LampAbove(slot)));  // its light reaches above that area
+  }
   for (const PanelDisplay& display : {kValueDisplay, kBankDisplay, kPatchDisplay}) {
     m_host.Invalidate(display.area);
   }
@@ -59,8 +62,6 @@ void CPanelEditor::InvalidatePanel() {
   for (int shift = 0; shift < kOctaveShiftLampCount; ++shift) {
     m_host.Invalidate(LampRect(OctaveShiftLamp(c[kOctaveParameter], shift)));
   }
-  for (const CPanelControl& slot : m_tables.slotButtons)
-    m_host.Invalidate(LampRect(LampAbove(slot)));
 }
 
 bool CPanelEditor::EditsValues(PanelPoint point) const {
